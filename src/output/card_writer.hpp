@@ -1,0 +1,65 @@
+// Converting one project row into a card file: the entry point the batch
+// driver calls once per row, and the small interface through which a writer
+// reads the window's state.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "output/engine_state.hpp"
+#include "output/header.hpp"
+
+namespace led2vqn {
+
+// The card models, numbered as the output buttons number them.
+enum class OutputKind : int32_t {
+  kZ71Rgb = 3,
+  kJ9 = 4,
+  kZ58 = 5,
+  kZ71Rgbw = 6,
+  kZ94 = 7,
+  kZ6 = 8,
+  kZ36 = 11,
+};
+
+// Columns 1 .. 5 of a project row, as the grid holds them (" " when blank).
+struct RowCells {
+  std::string path;
+  std::string frames;
+  std::string ports;
+  std::string pixels;
+  std::string frameLength;
+};
+
+// What a writer reads from the window while it converts a row.
+class ConversionHost {
+ public:
+  virtual ~ConversionHost() = default;
+  virtual RowCells rowCells(int row) const = 0;   // row 1 .. rowCount() - 1
+  virtual int rowCount() const = 0;               // grid rows, header row included
+  virtual int32_t twoPortFlag(int row) const = 0;
+  virtual std::string speedText() const = 0;
+  virtual std::string brightnessText() const = 0;
+  virtual ModeSettings modes() const = 0;
+  virtual void setProgressMax(int32_t max) = 0;
+  virtual void setProgress(int32_t position) = 0;
+};
+
+struct WriteResult {
+  enum class Kind {
+    kWritten,              // the card is complete at `cardPath`
+    kModeFrames,           // the mode frame limit is above the row's frames; nothing written
+    kPortsWithoutLayout,   // PortsUsed 3, 5, 6 or 7; refused before any draw
+    kFailed,               // input/output or conversion error in `error`; nothing written
+  };
+  Kind kind = Kind::kFailed;
+  std::string programPath;  // column 1 of the row
+  std::string cardPath;     // the card's name (also when refused)
+  int32_t portsUsed = 0;
+  std::string error;
+};
+
+// Converts project row `row` (1-based) into the card of `kind`.
+WriteResult writeCard(EngineState& state, OutputKind kind, int row, ConversionHost& host);
+
+}  // namespace led2vqn

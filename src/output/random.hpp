@@ -1,0 +1,41 @@
+// The one random generator of a run. It is never seeded: every card byte
+// that looks random depends on every draw made since the program started,
+// so the order of draws is part of the card format.
+#pragma once
+
+#include <cstdint>
+
+namespace led2vqn {
+
+class Generator {
+ public:
+  Generator() = default;
+  Generator(const Generator&) = delete;
+  Generator& operator=(const Generator&) = delete;
+
+  // Advances the seed and returns the new one (seed/2^32 is the draw in [0, 1)).
+  uint32_t next() {
+    seed_ = seed_ * 134775813u + 1u;
+    return seed_;
+  }
+
+  // round-half-even(Random * scale) mod n, with the product formed exactly.
+  // REQUIRES: 0 < scale < 2^31, n > 0.
+  int32_t draw(uint32_t scale, int32_t n) {
+    const uint64_t product = uint64_t{next()} * scale;
+    uint64_t q = product >> 32;
+    const uint64_t rest = product & 0xFFFFFFFFu;
+    if (rest > 0x80000000u || (rest == 0x80000000u && (q & 1))) ++q;
+    return static_cast<int32_t>(q % static_cast<uint64_t>(n));
+  }
+
+  // draw(512, n).
+  int32_t byte(int32_t n) { return draw(512, n); }
+
+  uint32_t seed() const { return seed_; }
+
+ private:
+  uint32_t seed_ = 0;  // starts at 0, never reseeded
+};
+
+}  // namespace led2vqn
