@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Runs the golden cases against the built program, less the cases listed in
+# golden_skip.txt (each printed with its reason on every run).
+set -uo pipefail
+check=$1
+program=$2
+here=$(dirname "$0")
+args=()
+skipped=()
+while IFS= read -r line; do
+  case "$line" in ''|'#'*) continue ;; esac
+  skipped+=("${line%% *}")
+  echo "SKIP ${line}"
+done < "$here/golden_skip.txt"
+for name in $("$check" --list | awk '{print $1}'); do
+  skip=0
+  for s in "${skipped[@]}"; do [ "$s" = "$name" ] && skip=1; done
+  [ $skip -eq 0 ] && args+=(-s "$name")
+done
+[ ${#args[@]} -eq 0 ] && { echo "no golden case to run"; exit 0; }
+exec "$check" "$program" -j 2 "${args[@]}"
