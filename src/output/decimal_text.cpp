@@ -56,27 +56,36 @@ std::optional<int64_t> thousandthsOf(std::string_view text) {
     if (big) v = kLimit;
     return negative ? -v : v;
   };
+  // Appends one decimal digit to v, or marks v as beyond kLimit (v then stays put).
+  bool big = false;
+  auto push = [&](int64_t& v, int digit) {
+    if (big || v > (kLimit - digit) / 10) {
+      big = true;
+      return;
+    }
+    v = v * 10 + digit;
+  };
   if (digits.empty()) return 0;
   if (pointShift >= 0) {
     if (static_cast<int64_t>(digits.size()) + pointShift > 19) return saturate(true, 0);
     int64_t v = 0;
-    for (char c : digits) v = v * 10 + (c - '0');
-    for (int64_t i = 0; i < pointShift; ++i) v *= 10;
-    return saturate(v > kLimit, v);
+    for (char c : digits) push(v, c - '0');
+    for (int64_t i = 0; i < pointShift; ++i) push(v, 0);
+    return saturate(big, v);
   }
   // Digits after the new decimal point decide the rounding.
   const int64_t fraction = -pointShift;
   const int64_t whole = static_cast<int64_t>(digits.size()) - fraction;
   if (whole > 19) return saturate(true, 0);
   int64_t v = 0;
-  for (int64_t i = 0; i < whole; ++i) v = v * 10 + (digits[i] - '0');
+  for (int64_t i = 0; i < whole; ++i) push(v, digits[i] - '0');
   const int first = whole >= 0 ? digits[whole] - '0' : 0;
   bool restNonZero = false;
   for (int64_t i = (whole >= 0 ? whole + 1 : 0); i < static_cast<int64_t>(digits.size()); ++i)
     restNonZero = restNonZero || digits[i] != '0';
   if (whole < 0) return saturate(false, 0);  // below 0.1 after scaling: rounds to 0
   if (first > 5 || (first == 5 && (restNonZero || (v & 1)))) ++v;
-  return saturate(v > kLimit, v);
+  return saturate(big || v > kLimit, v);
 }
 
 std::string speedTextOfPeriod(int32_t period) {

@@ -23,14 +23,25 @@ ReadOnlyFile::~ReadOnlyFile() { close(); }
 std::optional<IoError> ReadOnlyFile::open(const std::string& path) {
   close();
   path_ = path;
-  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking, so that opening a FIFO does not wait for a writer; only
+  // regular files are read.
+  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd_ < 0) return ioErrorFromErrno("Cannot open", path, errno);
   struct stat st;
-  if (::fstat(fd_, &st) != 0 || S_ISDIR(st.st_mode)) {
-    const int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
+  int err = 0;
+  if (::fstat(fd_, &st) != 0) {
+    err = errno;
+  } else if (S_ISDIR(st.st_mode)) {
+    err = EISDIR;
+  } else if (!S_ISREG(st.st_mode)) {
+    err = EINVAL;
+  }
+  if (err != 0) {
     close();
     return ioErrorFromErrno("Cannot open", path, err);
   }
+  const int flags = ::fcntl(fd_, F_GETFL);
+  if (flags >= 0) ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK);
   return std::nullopt;
 }
 

@@ -178,9 +178,9 @@ DecodedHeader decodeCardHeader(const uint8_t* sector512) {
   std::memcpy(copy.data(), sector512, 512);
   const bool checks = checkBytesHold(copy.data(), 512);
   const int s = headShift(copy[6]);
+  // Bytes 510 - s .. 511 - s receive the check bytes; what comes in from
+  // past the sector reads the zeros beyond the copy's byte 511.
   shiftDown(copy.data(), s);
-  // What came in from past the sector is not part of the card.
-  std::memset(copy.data() + 510 - s, 0, s);
   DecodedHeader d = decodeUnshifted(copy.data(), 512);
   d.checksOk = checks;
   d.shift = s;
