@@ -59,7 +59,16 @@ struct WriteResult {
   std::string error;
 };
 
-// Converts project row `row` (1-based) into the card of `kind`.
+// Converts project row `row` (1-based) into the card of `kind`, written whole
+// or not at all. For kZ71Rgbw, project row 2 (when the table has one)
+// supplies the W column. Bad cells and port counts without a layout are
+// refused before any random draw; header and file failures come after the
+// draws that precede them in the card format.
 WriteResult writeCard(EngineState& state, OutputKind kind, int row, ConversionHost& host);
+
+// The card's name: the program path cut at its last '.' when that '.' lies
+// in the file's own name (else the whole path), then "_", PortsUsed and the
+// model's suffix.
+std::string cardName(const std::string& programPath, int32_t portsUsed, const std::string& suffix);
 
 }  // namespace led2vqn

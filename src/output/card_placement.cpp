@@ -1,0 +1,202 @@
+#include "output/card_placement.hpp"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
+namespace led2vqn {
+
+namespace {
+
+// The bits of v where BitPlanePack puts those of its first input.
+uint32_t planesOf(uint8_t v) {
+  uint32_t w = 0;
+  for (int k = 0; k < 4; ++k) {
+    const int high = 7 - 2 * k;
+    w |= uint32_t((v >> high) & 1) << (8 * k + 4);
+    w |= uint32_t((v >> (high - 1)) & 1) << (8 * k);
+  }
+  return w;
+}
+
+ScaleTable tableOf(int32_t brightness) {
+  ScaleTable t;
+  for (int x = 0; x < 256; ++x) {
+    t.value[x] = static_cast<uint8_t>((int64_t{x} * brightness) / 100);
+    for (int i = 0; i < 4; ++i) t.planes[i][x] = planesOf(t.value[x]) << i;
+  }
+  return t;
+}
+
+}  // namespace
+
+ScaleTable brightnessTable(int32_t brightness) { return tableOf(brightness); }
+
+ScaleTable identityTable() { return tableOf(100); }
+
+namespace {
+
+// Reverses every run of P bytes; P known to the compiler.
+template <int P>
+void reverseRuns(uint8_t* frame, int64_t runs) {
+  for (int64_t r = 0; r < runs; ++r) {
+    uint8_t run[P];
+    std::memcpy(run, frame + r * P, P);
+    for (int i = 0; i < P; ++i) frame[r * P + i] = run[P - 1 - i];
+  }
+}
+
+}  // namespace
+
+void frameNormalisation(uint8_t* frame, int ports, int32_t groups) {
+  // Every group is three runs of `ports` bytes, one per colour component.
+  const int64_t runs = int64_t{groups} * 3;
+  switch (ports) {
+    case 2: return reverseRuns<2>(frame, runs);
+    case 3: return reverseRuns<3>(frame, runs);
+    case 4: return reverseRuns<4>(frame, runs);
+    case 5: return reverseRuns<5>(frame, runs);
+    case 6: return reverseRuns<6>(frame, runs);
+    case 7: return reverseRuns<7>(frame, runs);
+    case 8: return reverseRuns<8>(frame, runs);
+    default: return;  // one port: nothing moves
+  }
+}
+
+void splitPorts(const uint8_t* frame, int ports, int32_t streamBytes, uint8_t* const* rows) {
+  for (int32_t u = 0; u < streamBytes; ++u) {
+    const uint8_t* at = frame + int64_t{u} * ports;
+    for (int q = 0; q < ports; ++q) rows[q][u] = at[q];
+  }
+}
+
+void buildPortBits(const uint8_t* stream, int32_t streamBytes, uint8_t* bits) {
+  constexpr uint8_t kOnAbove = 100;
+  for (int32_t b = 0; b < streamBytes / 8; ++b) {
+    const uint8_t* eight = stream + 8 * b;
+    uint8_t v = 0;
+    for (int k = 0; k < 8; ++k) v |= static_cast<uint8_t>((eight[k] > kOnAbove) << k);
+    bits[b] = v;
+  }
+}
+
+namespace {
+
+[[maybe_unused]] constexpr uint32_t byteSwapped(uint32_t x) {
+  return (x >> 24) | (x >> 8 & 0xFF00) | (x << 8 & 0xFF0000) | (x << 24);
+}
+
+// Where one group of the column image takes its bytes from.
+struct PortGroup {
+  int ports = 1;                 // 1, or 4 packed with BitPlanePack
+  bool adjacent = false;         // the four ports stand side by side (base[i] = base[0] + i)
+  const uint8_t* base[4] = {};   // channel k of port i at base[i][k * step]
+  int64_t step = 1;
+  const uint8_t* white[4] = {};  // white table row of each port, for the geometry's white column
+};
+
+// BitPlanePack of four source bytes, scaled, stored at out.
+inline void storePacked(const ScaleTable& t, uint32_t a, uint32_t b, uint32_t c, uint32_t d, uint8_t* out) {
+  uint32_t w = t.planes[0][a] | t.planes[1][b] | t.planes[2][c] | t.planes[3][d];
+  if constexpr (std::endian::native == std::endian::big) w = byteSwapped(w);
+  std::memcpy(out, &w, 4);  // byte k = bits 8k .. 8k+7 of w
+}
+
+// Stores the value of one channel (N = 1) or its four ports packed with
+// BitPlanePack (N = 4); src[i][at] is port i's source byte.
+template <int N>
+inline uint8_t* emit(const uint8_t* const* src, int64_t at, const ScaleTable& t, uint8_t* out) {
+  if constexpr (N == 1) {
+    *out = t.value[src[0][at]];
+  } else {
+    storePacked(t, src[0][at], src[1][at], src[2][at], src[3][at], out);
+  }
+  return out + N;
+}
+
+// Four ports side by side in the source (the frame's ports of one channel),
+// read with one load.
+inline uint8_t* emitAdjacent(const uint8_t* src, const ScaleTable& t, uint8_t* out) {
+  uint32_t x;
+  std::memcpy(&x, src, 4);
+  if constexpr (std::endian::native == std::endian::big) x = byteSwapped(x);
+  storePacked(t, x & 0xFF, x >> 8 & 0xFF, x >> 16 & 0xFF, x >> 24, out);
+  return out + 4;
+}
+
+// N = 1: one port; N = 4: four ports packed, side by side in the source
+// when Adjacent; W channels per column (the geometry's width). Everything the
+// loops read but the table is copied to locals first, so that the byte
+// stores cannot alias it.
+template <int N, int W, bool Adjacent = false>
+void placeColumns(const ColumnGeometry& g, const PortGroup& group, const ScaleTable& t, uint8_t* out) {
+  const int32_t columns = g.columns, lines = g.lines, whiteColumn = g.whiteColumn;
+  constexpr int32_t width = W;
+  const int64_t step = group.step;
+  const int64_t lineBytes = int64_t{g.stride} * step;  // from a line to the next, in the source
+  const uint8_t* white[N];
+  const uint8_t* column[N];
+  for (int i = 0; i < N; ++i) white[i] = group.white[i];
+  for (int32_t c = 0; c < columns; ++c) {
+    if (c == whiteColumn) {
+      for (int32_t line = lines - 1; line >= 0; --line) {
+        for (int32_t e = 0; e < width; ++e) out = emit<N>(white, line, t, out);
+      }
+      continue;
+    }
+    for (int i = 0; i < N; ++i) column[i] = group.base[i] + int64_t{width} * c * step;
+    for (int32_t line = lines - 1; line >= 0; --line) {
+      const int64_t lineAt = line * lineBytes;
+      for (int32_t e = width - 1; e >= 0; --e) {
+        out = Adjacent ? emitAdjacent(column[0] + lineAt + e * step, t, out)
+                       : emit<N>(column, lineAt + e * step, t, out);
+      }
+    }
+  }
+}
+
+// One group laid out at `out` as the table in the header says.
+void placeGroup(const ColumnGeometry& g, const PortGroup& group, const ScaleTable& scale, uint8_t* out) {
+  const bool pairs = g.width == 2;
+  if (group.ports == 4 && group.adjacent) {
+    pairs ? placeColumns<4, 2, true>(g, group, scale, out) : placeColumns<4, 1, true>(g, group, scale, out);
+  } else if (group.ports == 4) {
+    pairs ? placeColumns<4, 2>(g, group, scale, out) : placeColumns<4, 1>(g, group, scale, out);
+  } else {
+    pairs ? placeColumns<1, 2>(g, group, scale, out) : placeColumns<1, 1>(g, group, scale, out);
+  }
+}
+
+// Group of `count` ports from port `first` (0-based) of the frame or the port bits.
+PortGroup groupOf(const ColumnGeometry& g, EngineState& state, int ports, int first, int count) {
+  PortGroup group;
+  group.ports = count;
+  for (int i = 0; i < count; ++i) {
+    const int q = first + i;
+    if (g.source == PixelSource::kPortBits) {
+      group.base[i] = state.portBitRow(q);
+    } else {
+      group.base[i] = state.frame.data() + q;
+    }
+    group.white[i] = state.whiteRow(q);
+  }
+  group.adjacent = g.source == PixelSource::kFrame;
+  group.step = g.source == PixelSource::kPortBits ? 1 : ports;
+  return group;
+}
+
+}  // namespace
+
+void placeFrame(const ColumnGeometry& g, EngineState& state, int ports, int portsUsed,
+                int32_t blockShift, int32_t blockOffset, const ScaleTable& scale) {
+  if (portsUsed != 1 && portsUsed != 2 && portsUsed != 4 && portsUsed != 8) return;
+  const int perGroup = portsUsed >= 4 ? 4 : 1;
+  uint8_t* first = state.work.data() + blockShift;
+  placeGroup(g, groupOf(g, state, ports, 0, perGroup), scale, first);
+  if (portsUsed == 2 || portsUsed == 8) {
+    uint8_t* second = state.work.data() + blockOffset + blockShift;
+    placeGroup(g, groupOf(g, state, ports, perGroup, perGroup), scale, second);
+  }
+}
+
+}  // namespace led2vqn
