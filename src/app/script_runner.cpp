@@ -1,0 +1,173 @@
+#include "app/script_runner.hpp"
+
+#include <limits.h>
+#include <unistd.h>
+
+#include "output/decimal_text.hpp"
+
+namespace led2vqn {
+namespace {
+
+ControlId outputButton(OutputKind kind) {
+  switch (kind) {
+    case OutputKind::kZ71Rgb: return ControlId::kOUTPUTBT;
+    case OutputKind::kJ9: return ControlId::kOUTPUTBT4;
+    case OutputKind::kZ58: return ControlId::kOUTPUTZ58;
+    case OutputKind::kZ71Rgbw: return ControlId::kOUTRGBW;
+    case OutputKind::kZ94: return ControlId::kOUTPUTZ94;
+    case OutputKind::kZ6: return ControlId::kOUTPUTZ6;
+    case OutputKind::kZ36: break;
+  }
+  return ControlId::kOUTZ36;
+}
+
+}  // namespace
+
+void ScriptPort::showMessage(const std::string& text) {
+  shown_.push_back(text);
+  out_ << text << '\n' << std::flush;
+}
+
+void ScriptPort::reportError(const std::string& text) {
+  shown_.push_back(text);
+  out_ << text << '\n' << std::flush;
+}
+
+std::optional<std::string> ScriptPort::openDialog(DialogKind) {
+  std::optional<std::string> answer = std::move(answer_);
+  answer_.reset();
+  return answer;
+}
+
+std::string currentFolder() {
+  char buffer[PATH_MAX];
+  return ::getcwd(buffer, sizeof buffer) ? std::string(buffer) : std::string();
+}
+
+ScriptRunner::ScriptRunner(WindowModel& model, ScriptPort& port, std::string currentFolder)
+    : model_(model), port_(port), currentFolder_(std::move(currentFolder)) {}
+
+std::string ScriptRunner::absolute(const std::string& path) const {
+  if (!path.empty() && path.front() == '/') return path;
+  if (!currentFolder_.empty() && currentFolder_.back() == '/') return currentFolder_ + path;
+  return currentFolder_ + "/" + path;
+}
+
+std::optional<std::string> ScriptRunner::click(ControlId id) {
+  const Controls& controls = model_.controls();
+  if (controls.clickable(id)) return std::nullopt;
+  const ControlState& s = controls[id];
+  return s.name + (s.visible ? " is disabled" : " is hidden");
+}
+
+std::optional<std::string> ScriptRunner::typeInto(ControlId field, const std::string& text) {
+  if (auto e = click(field)) return e;
+  model_.setFieldText(field, "");
+  model_.typeText(field, text);
+  return std::nullopt;
+}
+
+std::optional<ScriptStop> ScriptRunner::run(const std::vector<ScriptLine>& lines) {
+  for (const ScriptLine& line : lines) {
+    std::optional<std::string> reason;
+    if (!line.action) {
+      reason = line.error;
+    } else {
+      reason = apply(*line.action);
+    }
+    if (reason) return ScriptStop{line.number, "line " + decimal(line.number) + ": " + line.source + ": " + *reason};
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> ScriptRunner::apply(const ScriptAction& a) {
+  WindowModel& m = model_;
+  const Controls& controls = m.controls();
+  switch (a.verb) {
+    case ScriptVerb::kAdd:
+      if (auto e = click(ControlId::kADDBT)) return e;
+      port_.answerNextDialog(absolute(a.text));
+      m.ADDBTClick();
+      return std::nullopt;
+    case ScriptVerb::kSelect:
+      if (auto e = click(ControlId::kSGD1)) return e;
+      if (a.number < 1 || a.number >= m.table().rowCount()) {
+        return "SGD1 has no row " + decimal(a.number) + " (rows 1 to " + decimal(m.table().rowCount() - 1) + ")";
+      }
+      m.SGD1SelectCell(a.number);
+      return std::nullopt;
+    case ScriptVerb::kDelete:
+      if (auto e = click(ControlId::kDELBT)) return e;
+      m.DELBTClick();
+      return std::nullopt;
+    case ScriptVerb::kTwoPorts: {
+      const ControlId box = checkBoxId(a.number);
+      if (controls[box].checked == a.on) return std::nullopt;
+      if (auto e = click(box)) return e;
+      m.CheckBoxClick(a.number);
+      return std::nullopt;
+    }
+    case ScriptVerb::kSpeed:
+      if (auto e = typeInto(ControlId::kSPEEDN, a.text)) return e;
+      m.SPEEDNExit();
+      return std::nullopt;
+    case ScriptVerb::kBrightness:
+      if (auto e = typeInto(ControlId::kBRIGHTN, a.text)) return e;
+      m.BRIGHTNExit();
+      return std::nullopt;
+    case ScriptVerb::kLanguage: {
+      const ControlId button = a.on ? ControlId::kRBT2 : ControlId::kRBT1;
+      if (auto e = click(button)) return e;
+      if (a.on) m.RBT2Click();
+      else m.RBT1Click();
+      return std::nullopt;
+    }
+    case ScriptVerb::kMultimode:
+      if (m.multiModeOn() == a.on) return std::nullopt;
+      if (auto e = click(ControlId::kChkB2)) return e;
+      m.ChkB2Click();
+      return std::nullopt;
+    case ScriptVerb::kModes:
+      while (m.modeState().count != a.number) {
+        const bool add = m.modeState().count < a.number;
+        if (auto e = click(add ? ControlId::kBB11 : ControlId::kB11)) return e;
+        const int32_t before = m.modeState().count;
+        if (add) m.BB1Click();
+        else m.B1Click();
+        if (m.modeState().count == before) return std::string("the mode count stays at ") + decimal(before);
+      }
+      return std::nullopt;
+    case ScriptVerb::kMode: {
+      if (auto e = click(ControlId::kCB11)) return e;
+      const std::vector<std::string>& items = controls[ControlId::kCB11].items;
+      int index = -1;
+      for (std::size_t i = 0; i < items.size(); ++i) {
+        if (items[i] == decimal(a.number)) index = static_cast<int>(i);
+      }
+      if (index < 0) return "CB11 holds no mode " + decimal(a.number);
+      m.chooseModeItem(index);
+      if (auto e = typeInto(ControlId::kE11, a.text)) return e;
+      if (auto e = typeInto(ControlId::kE22, a.text2)) return e;
+      if (auto e = click(ControlId::kBOK)) return e;
+      m.BitBtn4Click();
+      return std::nullopt;
+    }
+    case ScriptVerb::kReadMode:
+      if (auto e = click(ControlId::kbread)) return e;
+      port_.answerNextDialog(absolute(a.text));
+      m.breadClick();
+      return std::nullopt;
+    case ScriptVerb::kSaveMode:
+      if (auto e = click(ControlId::kbsave)) return e;
+      m.bsaveClick();
+      return std::nullopt;
+    case ScriptVerb::kOutput:
+      if (auto e = click(outputButton(a.model))) return e;
+      m.outputClick(a.model);
+      while (m.timerEnabled()) m.Timer1Timer();
+      return std::nullopt;
+  }
+  return std::nullopt;
+}
+
+}  // namespace led2vqn

@@ -1,0 +1,187 @@
+// The main window as plain data and event handlers, without any toolkit.
+//
+// One WindowModel is one run of the program: it owns the engine state (the
+// random generator and the working buffers), the project table, the mode
+// state, the language and every control's state. A view (the Qt window, the
+// command line runner, a test) calls the handlers for what a person does and
+// re-reads the state; the model reaches the outside only through its
+// WindowPort (message boxes, open dialogs, error reports).
+//
+// Handlers carry the names of the window's controls and events (ADDBTClick,
+// Timer1Timer, ...). A handler of a control that is disabled or hidden is
+// never called by a view; the model does not check that itself.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "app/controls.hpp"
+#include "app/messages.hpp"
+#include "app/window_port.hpp"
+#include "input/program_reader.hpp"
+#include "modes/mode_state.hpp"
+#include "output/card_writer.hpp"
+#include "output/engine_state.hpp"
+#include "project/batch_driver.hpp"
+#include "project/project_table.hpp"
+
+namespace led2vqn {
+
+inline constexpr int32_t kColourTypeOther = 10;  // ColourTypeFlag: the colour type of RB4, fixed
+inline constexpr int kTimerIntervalMs = 50;      // Timer1
+inline const std::string kDefaultSpeedText = "25";
+inline const std::string kDefaultBrightnessText = "100";
+
+class WindowModel : private ConversionHost {
+ public:
+  explicit WindowModel(WindowPort& port);
+  WindowModel(const WindowModel&) = delete;
+  WindowModel& operator=(const WindowModel&) = delete;
+  ~WindowModel() override;
+
+  // ---- The window and its languages ----
+
+  // Window creation: blank grid, defaults, check box places, the settings
+  // file at `settingsPath` (language and NibbleTable; created empty when
+  // missing), then the captions of the saved language.
+  void FormCreate(const std::string& settingsPath);
+  // Applies every caption, grid header and row label of the current language.
+  void ChangeYY();
+  // Enables (true) or disables (false) the add, delete, exit and seven output buttons.
+  void ENABLECLICK(bool enabled);
+  void RBT1Click();  // English
+  void RBT2Click();  // Chinese
+  void EXBTClick();  // asks the view to close the window
+
+  // ---- Text fields: keys pass each field's key filter ----
+
+  static bool SPEEDNKeyPress(char32_t key);   // digits and control keys
+  static bool BRIGHTNKeyPress(char32_t key);  // digits and control keys
+  static bool CB1KeyPress(char32_t key);      // control keys only
+  static bool E1KeyPress(char32_t key);       // digits and control keys
+  static bool E2KeyPress(char32_t key);       // digits and control keys
+  // One key typed into SPEEDN, BRIGHTN, CB11, E11 or E22. A key the filter
+  // passes is appended; a passing backspace (8) removes the last character;
+  // other control keys change nothing.
+  void typeChar(ControlId field, char32_t key);
+  // Types the characters of a UTF-8 text one by one.
+  void typeText(ControlId field, const std::string& utf8);
+  // Replaces a field's text without the key filter (clearing, pasting).
+  void setFieldText(ControlId field, const std::string& text);
+  // Leaving the fields: empty gives the default, the value is kept in 1 .. 100.
+  void SPEEDNExit();
+  void BRIGHTNExit();
+
+  // ---- The project table ----
+
+  // The open dialog, then ReadFile with the chosen path; progress bar to 0.
+  void ADDBTClick();
+  // Checks one program file and enters it below the selected row.
+  void ReadFile(const std::string& path);
+  // Removes the selected row.
+  void DELBTClick();
+  // Selects a grid row (1 .. rowCount() - 1).
+  void SGD1SelectCell(int row);
+  // A click on "2 ports" box r (1 .. 20): toggles it; TwoPortFlag r := 10 when checked, else 0.
+  void CheckBoxClick(int r);
+
+  // ---- The batch ----
+
+  void OUTPUTBT3Click();  // Z71 RGB
+  void OUTPUTBT4Click();  // J9 ("Output Z2.8 (10K)")
+  void OUTPUTZ58Click();  // Z58 RGB
+  void OUTRGBWClick();    // Z71 RGBW
+  void OUTPUTZ94Click();  // Z94 RGB
+  void OUTPUTZ6Click();   // Z6
+  void OUTZ36Click();     // Z36
+  // The output button of `kind`.
+  void outputClick(OutputKind kind);
+  // One timer tick: converts the next row or ends the batch.
+  void Timer1Timer();
+  // Writes Readme.txt into `folder` with the window's current texts.
+  std::optional<IoError> Savetxt(const std::string& folder);
+
+  // ---- The mode panel (src/modes/mode_panel.cpp) ----
+
+  void ChkB2Click();    // a click on the multi-mode box: toggles it
+  void B1Click();       // removes the last mode
+  void BB1Click();      // adds a mode
+  void CB1Change();     // shows the selected mode's range in E11 and E22
+  // The user picks item `index` (0-based) of CB11: its text becomes the item, then CB1Change.
+  void chooseModeItem(int index);
+  void BitBtn4Click();  // OK: stores the range of the selected mode
+  void breadClick();    // Read mode
+  void bsaveClick();    // Save mode
+
+  // ---- State ----
+
+  Controls& controls() { return controls_; }
+  const Controls& controls() const { return controls_; }
+  const ProjectTable& table() const { return table_; }
+  ModeState& modeState() { return modes_; }
+  const ModeState& modeState() const { return modes_; }
+  EngineState& engine() { return engine_; }
+  const NibbleTable& nibbleTable() const { return nibbles_; }
+  const std::string& settingsPath() const { return settingsPath_; }
+
+  int32_t languageFlag() const { return languageFlag_; }
+  int32_t colourTypeFlag() const { return colourTypeFlag_; }
+  OutputKind outputKind() const { return batch_.outputKind(); }
+  int currentRow() const { return batch_.currentRow(); }
+  bool timerEnabled() const { return batch_.timerEnabled(); }
+  int32_t progressMax() const { return progressMax_; }
+  int32_t progressPosition() const { return progressPosition_; }
+  bool closeRequested() const { return closeRequested_; }
+  bool multiModeOn() const { return controls_[ControlId::kChkB2].checked; }
+  // Grid geometry set at window creation: widths of columns 0 .. 3, height of row 0.
+  const std::array<int, 4>& gridColumnWidths() const { return columnWidths_; }
+  int gridHeaderHeight() const { return headerHeight_; }
+
+  // ---- For the mode-file operations and the tests ----
+
+  void showMessage(Msg msg);                 // in the current language
+  void showMessageText(const std::string& text);
+  void reportError(const std::string& text);
+  // Replaces the writer the batch calls per row (tests).
+  void setCardWriter(CardWriter writer) { batch_.setWriter(std::move(writer)); }
+  // Replaces the clock that dates the readme (tests).
+  void setDateTimeSource(std::function<std::string()> source) { dateTime_ = std::move(source); }
+
+ private:
+  // ConversionHost: what a writer reads from the window.
+  RowCells rowCells(int row) const override;
+  int rowCount() const override;
+  int32_t twoPortFlag(int row) const override;
+  std::string speedText() const override;
+  std::string brightnessText() const override;
+  ModeSettings modes() const override;
+  void setProgressMax(int32_t max) override;
+  void setProgress(int32_t position) override;
+
+  void leaveNumberField(ControlId field, const std::string& defaultText);
+  void resetModeFilePanel();  // "Path:" in Pathr, Save mode disabled
+  void finishBatch();
+  void setOutputButtons(bool enabled);
+
+  WindowPort& port_;
+  EngineState engine_;
+  Controls controls_;
+  ProjectTable table_;
+  ModeState modes_;
+  BatchDriver batch_;
+  NibbleTable nibbles_{};
+  std::string settingsPath_;
+  int32_t languageFlag_ = kEnglish;
+  int32_t colourTypeFlag_ = kColourTypeOther;
+  int32_t progressMax_ = 100;
+  int32_t progressPosition_ = 0;
+  bool closeRequested_ = false;
+  std::array<int, 4> columnWidths_{71, 824, 71, 68};
+  int headerHeight_ = 29;
+  std::function<std::string()> dateTime_;
+};
+
+}  // namespace led2vqn

@@ -1,0 +1,68 @@
+// A window model in a fresh folder with a settings file and program files
+// made from seeds, and a port that records what the window shows.
+#pragma once
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/window_model.hpp"
+#include "input/sample_files.hpp"
+#include "support/temp_dir.hpp"
+
+namespace led2vqn::testing {
+
+class RecordingPort : public WindowPort {
+ public:
+  void showMessage(const std::string& text) override { messages.push_back(text); }
+  std::optional<std::string> openDialog(DialogKind) override {
+    if (answers.empty()) return std::nullopt;
+    std::string a = answers.front();
+    answers.pop_front();
+    return a;
+  }
+  void reportError(const std::string& text) override { errors.push_back(text); }
+
+  std::vector<std::string> messages;
+  std::vector<std::string> errors;
+  std::deque<std::string> answers;
+};
+
+inline constexpr uint64_t kTableSeed = 7;
+
+class ModelTest : public support::TempDirTest {
+ protected:
+  ModelTest() : model(port) { model.setDateTimeSource([] { return std::string("2024-05-06 07:08:09"); }); }
+
+  // Writes the settings file (language byte 0x30 or 0x31) and creates the window.
+  void start(uint8_t languageByte = 0x30, std::size_t size = 1000) {
+    dir.write("Gcode.sdc", samples::settingsBytes(kTableSeed, size, languageByte));
+    model.FormCreate(dir.file("Gcode.sdc"));
+  }
+
+  // A program file in the folder; returns its path.
+  std::string program(const std::string& name, int ports, int frames = 2, int32_t frameLength = 1024) {
+    samples::ProgramSpec spec;
+    spec.ports = ports;
+    spec.frames = frames;
+    spec.frameLength = frameLength;
+    return dir.write(name, samples::programBytes(samples::nibbleTable(kTableSeed), spec));
+  }
+
+  // The add button with the dialog answering `path`.
+  void add(const std::string& path) {
+    port.answers.push_back(path);
+    model.ADDBTClick();
+  }
+
+  const ControlState& control(ControlId id) const { return model.controls()[id]; }
+  std::string cell(int row, int column) const { return model.table().cell(row, column); }
+
+  RecordingPort port;
+  WindowModel model;
+};
+
+}  // namespace led2vqn::testing
