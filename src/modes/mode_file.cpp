@@ -1,14 +1,281 @@
 #include "modes/mode_file.hpp"
 
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "app/window_model.hpp"
+#include "output/bytes.hpp"
+#include "output/decimal_text.hpp"
+#include "output/engine_state.hpp"
+#include "output/file_io.hpp"
 
 namespace led2vqn {
+namespace {
 
-void Readmod(WindowModel& window, const std::string& path) {
-  (void)window;
-  (void)path;
+// The lowest Z whose first start pair (bytes 79 + Z and 80 + Z) lies inside the sector.
+constexpr int32_t kLowestModeBlockZ = -79;
+
+// True when nothing exists at path (as opposed to a file that cannot be opened).
+bool namesNoFile(const std::string& path) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) == 0) return false;
+  return errno == ENOENT || errno == ENOTDIR;
 }
 
-void SaveMode(WindowModel& window) { (void)window; }
+// A card opened in place for reading and writing, never created; its header
+// is read and written back at offset 0.
+class InPlaceFile {
+ public:
+  InPlaceFile() = default;
+  ~InPlaceFile() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  InPlaceFile(const InPlaceFile&) = delete;
+  InPlaceFile& operator=(const InPlaceFile&) = delete;
+
+  std::optional<IoError> open(const std::string& path) {
+    path_ = path;
+    // Non-blocking, so that a FIFO does not wait for a reader; only regular files are used.
+    fd_ = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
+    if (fd_ < 0) return ioErrorFromErrno("Cannot open", path, errno);
+    struct stat st;
+    int err = 0;
+    if (::fstat(fd_, &st) != 0) {
+      err = errno;
+    } else if (!S_ISREG(st.st_mode)) {
+      err = EINVAL;
+    } else {
+      size_ = static_cast<uint64_t>(st.st_size);
+      const int flags = ::fcntl(fd_, F_GETFL);
+      if (flags >= 0) ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK);
+      return std::nullopt;
+    }
+    ::close(fd_);
+    fd_ = -1;
+    return ioErrorFromErrno("Cannot open", path, err);
+  }
+
+  uint64_t size() const { return size_; }
+
+  // Reads the first n bytes; a short read is an error.
+  std::optional<IoError> readStart(uint8_t* into, std::size_t n) const {
+    std::size_t got = 0;
+    while (got < n) {
+      const ssize_t r = ::pread(fd_, into + got, n - got, static_cast<off_t>(got));
+      if (r < 0) {
+        if (errno == EINTR) continue;
+        return ioErrorFromErrno("Cannot read", path_, errno);
+      }
+      if (r == 0) return IoError{"Cannot read " + path_ + ": the file ends at byte " + std::to_string(got)};
+      got += static_cast<std::size_t>(r);
+    }
+    return std::nullopt;
+  }
+
+  // Writes n bytes at offset 0 with one write. Should the system take only
+  // part of them, the bytes that were there before (`previous`) are put back
+  // and the failure is reported.
+  std::optional<IoError> overwriteStart(const uint8_t* data, const uint8_t* previous, std::size_t n) {
+    ssize_t w = -1;
+    do {
+      w = ::pwrite(fd_, data, n, 0);
+    } while (w < 0 && errno == EINTR);
+    if (w < 0) return ioErrorFromErrno("Cannot write", path_, errno);
+    if (static_cast<std::size_t>(w) == n) return std::nullopt;
+    const std::size_t written = static_cast<std::size_t>(w);
+    const bool restored = ::pwrite(fd_, previous, written, 0) == w;
+    return IoError{"Cannot write " + path_ + ": only " + std::to_string(written) + " of " + std::to_string(n) +
+                   " bytes were written" + (restored ? " (the header was put back)" : "")};
+  }
+
+  std::optional<IoError> close() {
+    const int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0) return ioErrorFromErrno("Cannot write", path_, errno);
+    return std::nullopt;
+  }
+
+ private:
+  int fd_ = -1;
+  uint64_t size_ = 0;
+  std::string path_;
+};
+
+// Everything Readmod changes, applied only once the whole header is accepted.
+void showModeFile(WindowModel& window, const ModeFileHeader& h, const std::string& path) {
+  Controls& c = window.controls();
+  ModeState& modes = window.modeState();
+
+  modes.frameLimit = h.frames;
+  if (h.framePeriod && *h.framePeriod > 0) c[ControlId::kSPEEDN].text = speedTextOfPeriod(*h.framePeriod);
+  if (h.brightness) c[ControlId::kBRIGHTN].text = decimal(*h.brightness);
+
+  ControlState& selector = c[ControlId::kCB11];
+  while (selector.items.size() > 1) {
+    selector.items.pop_back();
+    selector.text = "1";
+  }
+  modes.count = 1;
+  c[ControlId::kLN2].caption = "1";
+
+  ModeRow& first = modes.table[0];
+  if (h.modeBlock) {
+    modes.count = h.modeCount;
+    for (int32_t m = 2; m <= modes.count; ++m) {
+      selector.items.push_back(decimal(m));
+      selector.text = "1";
+    }
+    c[ControlId::kLN2].caption = decimal(modes.count);
+    for (int32_t i = 0; i < modes.count; ++i) modes.table[static_cast<std::size_t>(i)] = h.modes[static_cast<std::size_t>(i)];
+  } else {
+    first.start = 1;  // the direction flag stays as it was
+    first.end = h.frames;
+  }
+  c[ControlId::kE11].text = decimal(first.start);
+  c[ControlId::kE22].text = decimal(first.end);
+
+  modes.path = path;
+  c[ControlId::kPathr].caption = path;
+  c[ControlId::kbsave].enabled = true;
+  window.ChangeYY();
+}
+
+}  // namespace
+
+int32_t modeFileFrames(const uint8_t* sector) {
+  if (sector[16] >= kScrambledLayoutFrom) return decodeUnshifted(sector, kSectorBytes).frames;
+  return static_cast<int32_t>(getLe32(sector + 12));
+}
+
+ModeFileDecode decodeModeFile(const uint8_t* sector, std::size_t size) {
+  const DecodedHeader d = decodeUnshifted(sector, size);
+  ModeFileDecode out;
+  ModeFileHeader& h = out.header;
+  if (sector[16] >= kScrambledLayoutFrom) {
+    h.frames = d.frames;
+    h.framePeriod = d.framePeriod;
+    h.brightness = d.brightness;
+  } else {
+    h.frames = static_cast<int32_t>(getLe32(sector + 12));
+  }
+  h.modeBlock = d.modeBlock;
+  if (!d.modeBlock) return out;
+  if (d.modeCount < kMinModes || d.modeCount > kMaxModes) {
+    out.refusal = Msg::kModeCountRange;
+    return out;
+  }
+  if (d.z < kLowestModeBlockZ || d.modes.size() < static_cast<std::size_t>(d.modeCount)) {
+    out.refusal = Msg::kModeBlockOutside;
+    return out;
+  }
+  h.modeCount = d.modeCount;
+  for (int32_t i = 0; i < d.modeCount; ++i) h.modes[static_cast<std::size_t>(i)] = d.modes[static_cast<std::size_t>(i)];
+  return out;
+}
+
+void rewriteModeBlock(Generator& rng, uint8_t* sector, const ModeSettings& modes) {
+  const int s = headShift(sector[6]);
+  shiftDown(sector, s);
+  writeModeBlock(rng, sector, modes);
+  shiftUp(rng, sector, s);
+  setCheckBytes(sector, kSectorBytes);
+}
+
+void Readmod(WindowModel& window, const std::string& path) {
+  EngineState& engine = window.engine();
+  uint8_t* sector = engine.sector.data();
+  {
+    ReadOnlyFile file;
+    if (auto e = file.open(path)) {
+      if (namesNoFile(path)) {
+        window.showMessage(Msg::kOpenFile);
+      } else {
+        window.reportError(e->text);
+      }
+      return;
+    }
+    uint64_t size = 0;
+    if (auto e = file.size(size)) {
+      window.reportError(e->text);
+      return;
+    }
+    if (size < kSectorBytes) {
+      window.showMessage(Msg::kOpenFile);
+      return;
+    }
+    if (auto e = file.readAt(0, sector, kSectorBytes)) {
+      window.reportError(e->text);
+      return;
+    }
+  }
+
+  if (sector[0] != 'K' || sector[1] != 'W') {
+    window.showMessage(Msg::kFileType);
+    return;
+  }
+  if (!checkBytesHold(sector, kSectorBytes)) {
+    window.showMessage(Msg::kOpenFile);
+    return;
+  }
+  shiftDown(sector, headShift(sector[6]));
+  const ModeFileDecode decoded = decodeModeFile(sector, engine.sector.size());
+  if (decoded.refusal) {
+    window.showMessage(*decoded.refusal);
+    return;
+  }
+  showModeFile(window, decoded.header, path);
+}
+
+void SaveMode(WindowModel& window) {
+  const ModeState& modes = window.modeState();
+  EngineState& engine = window.engine();
+  uint8_t* sector = engine.sector.data();
+
+  InPlaceFile file;
+  if (auto e = file.open(modes.path)) {
+    if (namesNoFile(modes.path)) {
+      window.showMessage(Msg::kOpenFile);
+    } else {
+      window.reportError(e->text);
+    }
+    return;
+  }
+  if (file.size() < kSectorBytes) {
+    window.showMessage(Msg::kOpenFile);
+    return;
+  }
+  if (auto e = file.readStart(sector, kSectorBytes)) {
+    window.reportError(e->text);
+    return;
+  }
+  if (sector[0] != 'K' || sector[1] != 'W' || sector[2] != 'D') {
+    window.showMessage(Msg::kNoSavedModes);
+    return;
+  }
+
+  // The header's own frame count must reach the frame limit the modes were set against.
+  std::array<uint8_t, kHeaderScratchBytes> before{};
+  std::memcpy(before.data(), sector, before.size());
+  std::array<uint8_t, kHeaderScratchBytes> unshifted = before;
+  shiftDown(unshifted.data(), headShift(unshifted[6]));
+  if (modeFileFrames(unshifted.data()) < modes.frameLimit) {
+    window.showMessage(Msg::kModeFramesOutput);
+    return;
+  }
+
+  rewriteModeBlock(engine.rng, sector, ModeSettings{true, modes.count, &modes.table, modes.frameLimit});
+  std::optional<IoError> e = file.overwriteStart(sector, before.data(), kSectorBytes);
+  std::optional<IoError> closed = file.close();
+  if (!e) e = std::move(closed);
+  if (e) {
+    window.reportError(e->text);
+    return;
+  }
+  window.showMessage(Msg::kModeSaved);
+}
 
 }  // namespace led2vqn
