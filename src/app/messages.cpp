@@ -52,4 +52,16 @@ std::string notAnIntegerText(const std::string& text) {
   return "'" + text + "' is not a valid integer value";
 }
 
+Msg readerRefusalMessage(ReaderRefusal refusal) {
+  switch (refusal) {
+    case ReaderRefusal::kOpenFile: return Msg::kOpenFile;
+    case ReaderRefusal::kFileType: return Msg::kFileType;
+    case ReaderRefusal::kControllerType: return Msg::kControllerType;
+    case ReaderRefusal::kChipType: return Msg::kChipType;
+    case ReaderRefusal::kNoFrameLength: return Msg::kNoFrameLength;
+    case ReaderRefusal::kFrameTooLarge: break;
+  }
+  return Msg::kFrameTooLarge;
+}
+
 }  // namespace led2vqn

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "input/program_reader.hpp"
+
 namespace led2vqn {
 
 inline constexpr int32_t kEnglish = 0;
@@ -34,6 +36,9 @@ enum class Msg {
 
 // The text of `msg` for the language flag (0 English, anything else Chinese).
 const std::string& messageText(Msg msg, int32_t languageFlag);
+
+// The message a refusal of the program file reader shows.
+Msg readerRefusalMessage(ReaderRefusal refusal);
 
 // A row whose port count has no card layout: names the program file.
 std::string portsWithoutLayoutText(const std::string& programPath, int32_t languageFlag);

@@ -27,18 +27,6 @@ constexpr ControlId kOutputButtons[] = {
 
 bool isDigit(char32_t key) { return key >= '0' && key <= '9'; }
 
-Msg messageOfRefusal(ReaderRefusal refusal) {
-  switch (refusal) {
-    case ReaderRefusal::kOpenFile: return Msg::kOpenFile;
-    case ReaderRefusal::kFileType: return Msg::kFileType;
-    case ReaderRefusal::kControllerType: return Msg::kControllerType;
-    case ReaderRefusal::kChipType: return Msg::kChipType;
-    case ReaderRefusal::kNoFrameLength: return Msg::kNoFrameLength;
-    case ReaderRefusal::kFrameTooLarge: break;
-  }
-  return Msg::kFrameTooLarge;
-}
-
 }  // namespace
 
 WindowModel::WindowModel(WindowPort& port)
@@ -75,6 +63,7 @@ void WindowModel::FormCreate(const std::string& settingsPath) {
   ChangeYY();
   controls_[ControlId::kForm1].rect.width = kWindowWidth;
   controls_[ControlId::kForm1].rect.height = kWindowHeight;
+  if (settings.error) reportError(settings.error->text);
 }
 
 void WindowModel::ChangeYY() {
@@ -192,7 +181,7 @@ void WindowModel::ReadFile(const std::string& path) {
     return;
   }
   if (read.refusal || !read.info) {
-    showMessage(messageOfRefusal(read.refusal.value_or(ReaderRefusal::kOpenFile)));
+    showMessage(readerRefusalMessage(read.refusal.value_or(ReaderRefusal::kOpenFile)));
     return;
   }
   const ProgramInfo& info = *read.info;

@@ -42,18 +42,6 @@ const char* refusalName(ReaderRefusal r) {
   return "frame too large";
 }
 
-Msg refusalMessage(ReaderRefusal r) {
-  switch (r) {
-    case ReaderRefusal::kOpenFile: return Msg::kOpenFile;
-    case ReaderRefusal::kFileType: return Msg::kFileType;
-    case ReaderRefusal::kControllerType: return Msg::kControllerType;
-    case ReaderRefusal::kChipType: return Msg::kChipType;
-    case ReaderRefusal::kNoFrameLength: return Msg::kNoFrameLength;
-    case ReaderRefusal::kFrameTooLarge: break;
-  }
-  return Msg::kFrameTooLarge;
-}
-
 }  // namespace
 
 int runInfo(const std::vector<std::string>& files, bool json, const std::string& settingsPath) {
@@ -79,7 +67,7 @@ int runInfo(const std::vector<std::string>& files, bool json, const std::string&
     }
     allAccepted = false;
     const std::string reason = read.error ? read.error->text
-                                          : messageText(refusalMessage(read.refusal.value_or(ReaderRefusal::kOpenFile)),
+                                          : messageText(readerRefusalMessage(read.refusal.value_or(ReaderRefusal::kOpenFile)),
                                                         kEnglish);
     if (json) {
       const std::string kind = read.error ? "input/output error" : refusalName(read.refusal.value_or(ReaderRefusal::kOpenFile));
