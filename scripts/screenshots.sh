@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Renders the main window with the examples added (examples/*.led, settings
+# examples/Gcode.sdc), in English and in Chinese, into docs/window-en.png and
+# docs/window-zh.png, 1182 x 725 pixels. Runs on a virtual X display
+# (xvfb-run, without a window manager, so the window has no frame), or on
+# Qt's offscreen platform where xvfb-run is missing (which reserves a 2-pixel
+# frame: the pictures are then 4 pixels smaller). No real display is needed.
+# The build folder is build/ (or $LED2VQN_BUILD_DIR), as for ./run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${LED2VQN_BUILD_DIR:-build}
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+if ! { scripts/setup.sh && cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo &&
+       cmake --build "$build" --target led2vqn_gui_tests -j"$(nproc)"; } >"$log" 2>&1; then
+  cat "$log" >&2
+  echo "screenshots: the build failed (the window needs Qt 6 Widgets and LED2VQN_GUI=ON)" >&2
+  exit 1
+fi
+mkdir -p docs
+render=(env QT_QPA_PLATFORM=offscreen)
+if command -v xvfb-run >/dev/null; then
+  render=(xvfb-run -a -s "-screen 0 1400x900x24" env QT_QPA_PLATFORM=xcb)
+fi
+"${render[@]}" LED2VQN_SCREENSHOTS="$(pwd)/docs" \
+  "$build/tests/led2vqn_gui_tests" --gtest_filter='Pictures.*' >"$log" 2>&1 || {
+  cat "$log" >&2
+  echo "screenshots: rendering the window failed" >&2
+  exit 1
+}
+ls -l docs/window-en.png docs/window-zh.png

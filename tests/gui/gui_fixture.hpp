@@ -1,0 +1,92 @@
+// The main window in a fresh folder, on Qt's offscreen platform, with a port
+// that records the message boxes and answers the open dialogs.
+#pragma once
+
+#include <QApplication>
+#include <QPoint>
+#include <QTest>
+#include <QWidget>
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "app/model_fixture.hpp"
+#include "gui/main_window.hpp"
+#include "support/temp_dir.hpp"
+
+namespace led2vqn::testing {
+
+// The one QApplication of the test program (kept until the process ends).
+inline QApplication& qtApplication() {
+  static int argc = 1;
+  static char name[] = "led2vqn_gui_tests";
+  static char* argv[] = {name, nullptr};
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  static QApplication* app = new QApplication(argc, argv);
+  return *app;
+}
+
+// A recording port that also counts the open dialogs it was asked for.
+class GuiPort : public RecordingPort {
+ public:
+  std::optional<std::string> openDialog(DialogKind kind) override {
+    ++dialogs;
+    return RecordingPort::openDialog(kind);
+  }
+  int dialogs = 0;
+};
+
+inline const std::string kExamples = LED2VQN_SOURCE_DIR "/examples/";
+
+class WindowTest : public support::TempDirTest {
+ protected:
+  WindowTest() { qtApplication(); }
+
+  // Copies the examples' settings file into `folder` and opens the window on it.
+  void open(const std::string& folder) {
+    std::filesystem::copy_file(kExamples + "Gcode.sdc", folder + "/Gcode.sdc",
+                               std::filesystem::copy_options::overwrite_existing);
+    window = std::make_unique<gui::MainWindow>(port, folder + "/Gcode.sdc");
+    window->model().setDateTimeSource([] { return std::string("2024-05-06 07:08:09"); });
+    window->show();
+    window->activateWindow();
+    QApplication::setActiveWindow(window.get());
+    QCoreApplication::processEvents();
+  }
+  void open() { open(dir.path()); }
+
+  QWidget* widget(ControlId id) const { return window->widget(id); }
+  WindowModel& model() { return window->model(); }
+
+  // A left click where a person would click: a button's middle, a check or
+  // radio box's indicator.
+  void click(ControlId id) {
+    QWidget* w = widget(id);
+    const ControlKind kind = model().controls()[id].kind;
+    const bool box = kind == ControlKind::kCheckBox || kind == ControlKind::kRadioButton;
+    const QPoint at = box ? QPoint(8, w->height() / 2) : w->rect().center();
+    QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, at);
+  }
+
+  // The add button, the dialog answering `path`.
+  void add(const std::string& path) {
+    port.answers.push_back(path);
+    click(ControlId::kADDBT);
+  }
+
+  // Lets the event loop run (the timer ticks) until the batch has ended.
+  void runBatch() {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (model().timerEnabled() && std::chrono::steady_clock::now() < deadline) QTest::qWait(10);
+    ASSERT_FALSE(model().timerEnabled()) << "the batch did not end";
+  }
+
+  GuiPort port;
+  std::unique_ptr<gui::MainWindow> window;
+};
+
+}  // namespace led2vqn::testing
