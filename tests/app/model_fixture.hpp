@@ -5,6 +5,7 @@
 #include <deque>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -19,6 +20,7 @@ class RecordingPort : public WindowPort {
  public:
   void showMessage(const std::string& text) override { messages.push_back(text); }
   std::optional<std::string> openDialog(DialogKind) override {
+    ++dialogs;
     if (answers.empty()) return std::nullopt;
     std::string a = answers.front();
     answers.pop_front();
@@ -29,6 +31,7 @@ class RecordingPort : public WindowPort {
   std::vector<std::string> messages;
   std::vector<std::string> errors;
   std::deque<std::string> answers;
+  int dialogs = 0;  // open dialogs asked for
 };
 
 inline constexpr uint64_t kTableSeed = 7;
@@ -46,9 +49,7 @@ class ModelTest : public support::TempDirTest {
   // A program file in the folder; returns its path.
   std::string program(const std::string& name, int ports, int frames = 2, int32_t frameLength = 1024) {
     samples::ProgramSpec spec;
-    spec.ports = ports;
-    spec.frames = frames;
-    spec.frameLength = frameLength;
+    spec.frameLength = frameLength, spec.ports = ports, spec.frames = frames;
     return dir.write(name, samples::programBytes(samples::nibbleTable(kTableSeed), spec));
   }
 
@@ -56,6 +57,26 @@ class ModelTest : public support::TempDirTest {
   void add(const std::string& path) {
     port.answers.push_back(path);
     model.ADDBTClick();
+  }
+
+  // Picks mode m (1-based), types its start and end, clicks OK.
+  void setMode(int m, const std::string& start, const std::string& end) {
+    model.chooseModeItem(m - 1);
+    for (auto [id, text] : {std::pair{ControlId::kE11, start}, {ControlId::kE22, end}}) {
+      model.setFieldText(id, "");
+      model.typeText(id, text);
+    }
+    model.BitBtn4Click();
+  }
+  // Clicks the mode count up or down to n.
+  void setModeCount(int n) {
+    while (model.modeState().count < n) model.BB1Click();
+    while (model.modeState().count > n) model.B1Click();
+  }
+  // Clicks an output button and lets the timer tick until the batch has ended.
+  void output(OutputKind kind) {
+    model.outputClick(kind);
+    for (int ticks = 0; model.timerEnabled() && ticks < 1000; ++ticks) model.Timer1Timer();
   }
 
   const ControlState& control(ControlId id) const { return model.controls()[id]; }

@@ -12,39 +12,25 @@ namespace {
 
 constexpr uint64_t kExampleSeed = 2020;
 
-struct Example {
-  const char* name;
-  std::vector<uint8_t> bytes;
-};
-
-std::vector<Example> examples() {
-  samples::ProgramSpec spring;  // 4 ports of 256 pixels, a ramp running through 24 frames
-  spring.frameLength = 3072;
-  spring.ports = 4;
-  spring.frames = 24;
+TEST(Examples, CommittedFilesAreWhatTheGeneratorMakes) {
+  // spring: 4 ports of 256 pixels, a ramp running through 24 frames;
+  // autumn: 2 ports of 256 pixels, 16 frames of noise and a partial frame.
+  samples::ProgramSpec spring, autumn;
+  spring.frameLength = 3072, spring.ports = 4, spring.frames = 24, spring.seed = kExampleSeed;
   spring.pattern = samples::Pattern::kRamp;
-  spring.seed = kExampleSeed;
-  samples::ProgramSpec autumn;  // 2 ports of 256 pixels, 16 frames of noise and a partial frame
-  autumn.frameLength = 1536;
-  autumn.ports = 2;
-  autumn.frames = 16;
-  autumn.pattern = samples::Pattern::kRandom;
-  autumn.seed = kExampleSeed + 1;
+  autumn.frameLength = 1536, autumn.ports = 2, autumn.frames = 16, autumn.seed = kExampleSeed + 1;
   autumn.partial = 100;
   const NibbleTable table = samples::nibbleTable(kExampleSeed);
-  return {
+  const std::pair<const char*, std::vector<uint8_t>> examples[] = {
       {"Gcode.sdc", samples::settingsBytes(kExampleSeed)},
       {"spring.led", samples::programBytes(table, spring)},
       {"autumn.led", samples::programBytes(table, autumn)},
   };
-}
-
-TEST(Examples, CommittedFilesAreWhatTheGeneratorMakes) {
   const std::string folder = LED2VQN_SOURCE_DIR "/examples/";
   const char* write = std::getenv("LED2VQN_WRITE_EXAMPLES");
-  for (const Example& e : examples()) {
-    if (write && std::string(write) == "1") samples::writeFile(folder + e.name, e.bytes);
-    EXPECT_EQ(support::readBytes(folder + e.name), e.bytes) << e.name;
+  for (const auto& [name, bytes] : examples) {
+    if (write && std::string(write) == "1") samples::writeFile(folder + name, bytes);
+    EXPECT_EQ(support::readBytes(folder + name), bytes) << name;
   }
 }
 

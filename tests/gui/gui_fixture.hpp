@@ -30,16 +30,6 @@ inline QApplication& qtApplication() {
   return *app;
 }
 
-// A recording port that also counts the open dialogs it was asked for.
-class GuiPort : public RecordingPort {
- public:
-  std::optional<std::string> openDialog(DialogKind kind) override {
-    ++dialogs;
-    return RecordingPort::openDialog(kind);
-  }
-  int dialogs = 0;
-};
-
 inline const std::string kExamples = LED2VQN_SOURCE_DIR "/examples/";
 
 class WindowTest : public support::TempDirTest {
@@ -85,7 +75,7 @@ class WindowTest : public support::TempDirTest {
     ASSERT_FALSE(model().timerEnabled()) << "the batch did not end";
   }
 
-  GuiPort port;
+  RecordingPort port;
   std::unique_ptr<gui::MainWindow> window;
 };
 

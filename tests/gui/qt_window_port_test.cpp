@@ -19,23 +19,28 @@ void whenShown(Answer answer) {
   });
 }
 
-TEST(OpenDialogs, FilterAndDefaultExtensionFollowTheDialog) {
+using QtPort = support::TempDirTest;
+
+TEST_F(QtPort, OpenDialogsFilterTheirKindAndTheModeFileNeedNotExist) {
   testing::qtApplication();
-  QFileDialog program;
+  QFileDialog program, mode;
   configureOpenDialog(program, DialogKind::kOpenProgram);
   EXPECT_EQ(program.nameFilters(), QStringList{"*.led (*.led)"});
-  EXPECT_EQ(program.defaultSuffix(), "led");
   EXPECT_EQ(program.fileMode(), QFileDialog::ExistingFile);
-  EXPECT_EQ(program.acceptMode(), QFileDialog::AcceptOpen);
-
-  QFileDialog mode;
   configureOpenDialog(mode, DialogKind::kOpenMode);
   EXPECT_EQ(mode.nameFilters(), QStringList{"*.vqn (*.vqn)"});
-  EXPECT_EQ(mode.defaultSuffix(), "vqn");
-  EXPECT_EQ(mode.fileMode(), QFileDialog::AnyFile);  // the mode file need not exist
-}
+  EXPECT_EQ(mode.fileMode(), QFileDialog::AnyFile);
 
-using QtPort = support::TempDirTest;
+  QtWindowPort port;
+  whenShown<QFileDialog>([&](QFileDialog& dialog) {
+    dialog.setDirectory(QString::fromStdString(dir.path()));
+    dialog.selectFile("new");
+    static_cast<QDialog&>(dialog).accept();  // the OK button
+  });
+  EXPECT_EQ(port.openDialog(DialogKind::kOpenMode), dir.file("new.vqn"));  // the default extension
+  whenShown<QFileDialog>([](QFileDialog& dialog) { dialog.reject(); });
+  EXPECT_EQ(port.openDialog(DialogKind::kOpenProgram), std::nullopt);
+}
 
 TEST_F(QtPort, MessageBoxIsModalAndCarriesTheText) {
   testing::qtApplication();
@@ -52,19 +57,6 @@ TEST_F(QtPort, MessageBoxIsModalAndCarriesTheText) {
   });
   port.showMessage("数据转换完成！");
   EXPECT_EQ(shown, "数据转换完成！");
-}
-
-TEST_F(QtPort, ModeDialogAnswersAPathThatNeedNotExistWithItsExtension) {
-  testing::qtApplication();
-  QtWindowPort port;
-  whenShown<QFileDialog>([&](QFileDialog& dialog) {
-    dialog.setDirectory(QString::fromStdString(dir.path()));
-    dialog.selectFile("new");
-    static_cast<QDialog&>(dialog).accept();  // the OK button
-  });
-  EXPECT_EQ(port.openDialog(DialogKind::kOpenMode), dir.file("new.vqn"));
-  whenShown<QFileDialog>([](QFileDialog& dialog) { dialog.reject(); });
-  EXPECT_EQ(port.openDialog(DialogKind::kOpenProgram), std::nullopt);
 }
 
 }  // namespace

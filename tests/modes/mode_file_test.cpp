@@ -24,11 +24,7 @@ Bytes card(const char* magic, int32_t frames, int32_t period, const ModeSettings
   std::array<uint8_t, kHeaderScratchBytes> sec{};
   std::memcpy(sec.data(), magic, 6);
   Generator rng;
-  HeadInputs in;
-  in.frames = frames;
-  in.framePeriod = period;
-  in.brightness = 45;
-  EXPECT_EQ(saveHead(rng, sec.data(), in, modes), HeadResult::kOk);
+  EXPECT_EQ(saveHead(rng, sec.data(), HeadInputs{1, 1, 0, frames, 0, 0, 0, period, 45}, modes), HeadResult::kOk);
   Bytes out(sec.begin(), sec.begin() + 512);
   for (int i = 0; i < 64; ++i) out.push_back(static_cast<uint8_t>(i * 7 + 1));
   return out;
@@ -38,7 +34,7 @@ Bytes card(const char* magic, int32_t frames, int32_t period, const ModeSettings
 // changed the unshifted bytes; fresh check bytes.
 Bytes restored(Bytes c, uint8_t b6, const Edit& edit = {}) {
   std::array<uint8_t, kHeaderScratchBytes> sec{};
-  std::memcpy(sec.data(), c.data(), sec.size());
+  std::memcpy(sec.data(), c.data(), 512);
   shiftDown(sec.data(), headShift(sec[6]));
   if (edit) edit(sec.data());
   sec[6] = b6;
@@ -51,26 +47,8 @@ Bytes restored(Bytes c, uint8_t b6, const Edit& edit = {}) {
 
 class ModeFileTest : public testing::ModelTest {
  protected:
-  void SetUp() override {
-    start();
-    twoModes[0] = ModeRow{2, 8, 0};
-    twoModes[1] = ModeRow{6, 3, 10};
-  }
+  void SetUp() override { start(); }
 
-  void setMode(int m, const std::string& s, const std::string& e) {
-    model.chooseModeItem(m - 1);
-    model.setFieldText(C::kE11, s);
-    model.setFieldText(C::kE22, e);
-    model.BitBtn4Click();
-  }
-  void setModeCount(int n) {
-    while (model.modeState().count < n) model.BB1Click();
-    while (model.modeState().count > n) model.B1Click();
-  }
-  void output(OutputKind kind) {
-    model.outputClick(kind);
-    while (model.timerEnabled()) model.Timer1Timer();
-  }
   // Rows 1 .. n as "start-end/flag".
   Strings rows(int n) const {
     Strings out;
@@ -83,84 +61,57 @@ class ModeFileTest : public testing::ModelTest {
   // ModeCount, ModeFrameLimit and the texts Read mode sets.
   Strings shown() const {
     const ModeState& m = model.modeState();
-    return {decimal(m.count),         decimal(m.frameLimit),     control(C::kSPEEDN).text, control(C::kBRIGHTN).text,
-            control(C::kE11).text,    control(C::kE22).text,     control(C::kLN2).caption, control(C::kAlabel).caption};
+    return {decimal(m.count),      decimal(m.frameLimit), control(C::kSPEEDN).text, control(C::kBRIGHTN).text,
+            control(C::kE11).text, control(C::kE22).text, control(C::kLN2).caption, control(C::kAlabel).caption};
   }
   // Everything of the window that Read mode and Save mode may change.
   Strings snapshot() const {
-    Strings s = shown(), r = rows(kMaxModes);
-    s.insert(s.end(), {model.modeState().path, control(C::kPathr).caption, control(C::kCB11).text,
-                       control(C::kbsave).enabled ? "save on" : "save off"});
-    s.insert(s.end(), control(C::kCB11).items.begin(), control(C::kCB11).items.end());
+    Strings s = shown(), r = rows(kMaxModes), items = control(C::kCB11).items;
     s.insert(s.end(), r.begin(), r.end());
+    s.insert(s.end(), items.begin(), items.end());
+    s.push_back(model.modeState().path + "|" + control(C::kPathr).caption + "|" + control(C::kCB11).text + "|" +
+                (control(C::kbsave).enabled ? "save on" : "save off"));
     return s;
   }
 
-  ModeTable twoModes{};
+  ModeTable twoModes{ModeRow{2, 8, 0}, ModeRow{6, 3, 10}};
   ModeSettings twoModeSettings{true, 2, &twoModes, 9};
 };
 
-TEST_F(ModeFileTest, ReadsACardWrittenWithMultiModeOff) {
-  add(program("a.led", 1, 7));
-  model.setFieldText(C::kSPEEDN, "33");
-  model.setFieldText(C::kBRIGHTN, "60");
-  output(OutputKind::kZ71Rgb);
-  model.setFieldText(C::kSPEEDN, "25");
+TEST_F(ModeFileTest, ReadsCardsWithoutAndWithModesWhateverTheirShift) {
+  const ModeTable five{ModeRow{1, 7, 0}, {7, 1, 10}, {3, 3, 10}, {1, 1, 1}, {2, 6, 0}};  // mode 4 never set
   model.ChkB2Click();
-  setModeCount(3);
-  const std::string path = dir.file("a_1P_Z71RGB_10K.vqn");
-  Readmod(model, path);
-  EXPECT_EQ(shown(), (Strings{"1", "7", "33.3333333333333", "60", "1", "7", "1", "Total 7 frames"}));
-  EXPECT_EQ(rows(1), Strings{"1-7/1"});  // the flag is left as it was
-  EXPECT_EQ(control(C::kCB11).items, Strings{"1"});
-  EXPECT_EQ(control(C::kPathr).caption, path);
-  EXPECT_EQ(model.modeState().path, path);
-  EXPECT_TRUE(control(C::kbsave).enabled);
-}
-
-TEST_F(ModeFileTest, ReadsTheFiveModesOfACard) {
-  add(program("a.led", 1, 7));
-  model.ChkB2Click();
-  setModeCount(5);
-  setMode(1, "1", "7");
-  setMode(2, "7", "1");
-  setMode(3, "3", "3");
-  setMode(5, "2", "6");  // mode 4 is never set
-  output(OutputKind::kZ36);
-  setModeCount(2);
-  setMode(1, "2", "5");
-  Readmod(model, dir.file("a_1P_Z36.vqn"));
-  EXPECT_EQ(rows(5), (Strings{"1-7/0", "7-1/10", "3-3/10", "1-1/0", "2-6/0"}));
-  EXPECT_EQ(control(C::kCB11).items, (Strings{"1", "2", "3", "4", "5"}));
-  EXPECT_EQ(shown(), (Strings{"5", "7", "25", "100", "1", "7", "5", "Total 7 frames"}));
-}
-
-TEST_F(ModeFileTest, EveryShiftIsUndoneBeforeDecoding) {
   for (uint8_t b6 : {0x22, 0x4B, 0x0F}) {  // s = 0, 3, 7
-    Readmod(model, dir.write("c.vqn", restored(card("KWZ361", 9, 30, twoModeSettings), b6)));
-    EXPECT_EQ(shown(), (Strings{"2", "9", "33.3333333333333", "45", "2", "8", "2", "Total 9 frames"})) << int(b6);
-    EXPECT_EQ(rows(2), (Strings{"2-8/0", "6-3/10"}));
+    SCOPED_TRACE(int(b6));
+    Readmod(model, dir.write("c.vqn", restored(card("KWZ361", 7, 30, {true, 5, &five, 7}), b6)));
+    EXPECT_EQ(rows(5), (Strings{"1-7/0", "7-1/10", "3-3/10", "1-1/0", "2-6/0"}));
+    EXPECT_EQ(control(C::kCB11).items.size(), 5u);
+    EXPECT_EQ(shown(), (Strings{"5", "7", "33.3333333333333", "45", "1", "7", "5", "Total 7 frames"}));
+    setMode(1, "3", "2");
+    model.setFieldText(C::kSPEEDN, "12");
+    Readmod(model, dir.write("c.vqn", restored(card("KWZ6V1", 9, 40, ModeSettings{}), b6)));
+    EXPECT_EQ(rows(1), Strings{"1-9/10"});  // the flag is left as it was
+    EXPECT_EQ(control(C::kCB11).items.size(), 1u);
+    EXPECT_EQ(shown(), (Strings{"1", "9", "25", "45", "1", "9", "1", "Total 9 frames"}));
   }
-  EXPECT_TRUE(port.messages.empty());
+  EXPECT_EQ(model.modeState().path + control(C::kPathr).caption, dir.file("c.vqn") + dir.file("c.vqn"));
+  EXPECT_TRUE(control(C::kbsave).enabled && port.messages.empty());
 }
 
-TEST_F(ModeFileTest, SpeedTextAndThePlainLayout) {
-  Readmod(model, dir.write("c.vqn", card("KWZ361", 9, 104, ModeSettings{})));
-  EXPECT_EQ(control(C::kSPEEDN).text, "9.61538461538462");
+TEST_F(ModeFileTest, PeriodZeroLeavesTheSpeedAndThePlainLayoutGivesOnlyTheFrames) {
+  model.setFieldText(C::kSPEEDN, "9.5");
   Readmod(model, dir.write("c.vqn", card("KWZ361", 9, 0, ModeSettings{})));
-  EXPECT_EQ(control(C::kSPEEDN).text, "9.61538461538462");  // a period of 0 leaves the speed
-
+  EXPECT_EQ(control(C::kSPEEDN).text, "9.5");
   Bytes plain(512, 0);  // byte 16 below 3: the frame count is bytes 12 .. 15
-  plain[0] = 'K';
-  plain[1] = 'W';
+  plain[0] = 'K', plain[1] = 'W';
   putLe32(plain.data() + 12, 1234);
   setCheckBytes(plain.data(), 512);
   model.setFieldText(C::kBRIGHTN, "77");
   Readmod(model, dir.write("p.vqn", plain));
-  EXPECT_EQ(shown(), (Strings{"1", "1234", "9.61538461538462", "77", "1", "1234", "1", "Total 1234 frames"}));
+  EXPECT_EQ(shown(), (Strings{"1", "1234", "9.5", "77", "1", "1234", "1", "Total 1234 frames"}));
 }
 
-TEST_F(ModeFileTest, SaveThenReadGivesTheModesBack) {
+TEST_F(ModeFileTest, SaveThenReadGivesTheModesBackAndChangesOnlyTheModeBlock) {
   const Bytes written = restored(card("KWDX02", 9, 30, twoModeSettings), 0x4B);  // s = 3
   const std::string path = dir.write("k.vqn", written);
   model.ChkB2Click();
@@ -175,12 +126,7 @@ TEST_F(ModeFileTest, SaveThenReadGivesTheModesBack) {
   ASSERT_EQ(saved.size(), written.size());
   EXPECT_TRUE(std::equal(written.begin(), written.begin() + 8, saved.begin()));
   EXPECT_TRUE(std::equal(written.begin() + 512, written.end(), saved.begin() + 512));
-  auto fields = [](const Bytes& c) {
-    const DecodedHeader d = decodeCardHeader(c.data());
-    return std::vector<int32_t>{d.checksOk, d.shift, d.format, d.blockOffset, d.frames, d.channelBytes,
-                                d.framePeriod, d.brightness, d.ports.value_or(-1), d.blockShift.value_or(-1)};
-  };
-  EXPECT_EQ(fields(saved), fields(written));
+  EXPECT_TRUE(checkBytesHold(saved.data(), 512));
 
   setModeCount(1);
   setMode(1, "5", "5");
@@ -190,77 +136,53 @@ TEST_F(ModeFileTest, SaveThenReadGivesTheModesBack) {
   EXPECT_EQ(shown(), (Strings{"4", "9", "33.3333333333333", "45", "1", "9", "4", "Total 9 frames"}));
 }
 
-TEST_F(ModeFileTest, ReadRefusalsChangeNothing) {
-  const Bytes good = card("KWZ361", 9, 30, twoModeSettings);
-  Readmod(model, dir.write("good.vqn", good));
-  model.setFieldText(C::kSPEEDN, "12");
-  const Strings state = snapshot();
+TEST_F(ModeFileTest, RefusalsLeaveTheFileAndTheWindowAsTheyWere) {
+  const Bytes good = card("KWDX02", 9, 30, twoModeSettings);
   auto edited = [&](const Edit& edit) { return restored(good, 0x33, edit); };
   Bytes badCheck = good;
   badCheck[511] ^= 1;
-  const std::string count = "The mode count of this file is not 1 to 80!!";
+  const std::string open = "Open File error！！", count = "The mode count of this file is not 1 to 80!!";
   const struct {
+    bool save;
     const char* what;
-    std::optional<Bytes> file;
+    std::optional<Bytes> file;  // what stands at the path
     std::string message;
   } cases[] = {
-      {"missing", std::nullopt, "Open File error！！"},
-      {"511 bytes", Bytes(good.begin(), good.begin() + 511), "Open File error！！"},
-      {"magic KX", edited([](uint8_t* s) { s[1] = 'X'; }), "File type error!!"},
-      {"check byte", badCheck, "Open File error！！"},
-      {"0 modes", edited([](uint8_t* s) { s[63] = static_cast<uint8_t>(s[71] + 1); }), count},
-      {"81 modes", edited([](uint8_t* s) { s[63] = static_cast<uint8_t>(s[71] + 162); }), count},
-      {"Z = -80", edited([](uint8_t* s) { s[61] = 100, s[76] = 20; }), "The mode table of this file lies outside its header!!"},
+      {false, "missing", std::nullopt, open},
+      {false, "511 bytes", Bytes(good.begin(), good.begin() + 511), open},
+      {false, "magic KX", edited([](uint8_t* s) { s[1] = 'X'; }), "File type error!!"},
+      {false, "check byte", badCheck, open},
+      {false, "0 modes", edited([](uint8_t* s) { s[63] = static_cast<uint8_t>(s[71] + 1); }), count},
+      {false, "81 modes", edited([](uint8_t* s) { s[63] = static_cast<uint8_t>(s[71] + 162); }), count},
+      {false, "Z = -80", edited([](uint8_t* s) { s[61] = 100, s[76] = 20; }),
+       "The mode table of this file lies outside its header!!"},
+      {true, "missing", std::nullopt, open},
+      {true, "100 bytes", Bytes(100, 'K'), open},
+      {true, "not KWD", card("KWZ361", 9, 30, twoModeSettings), "This card type keeps no saved modes!!"},
+      {true, "5 frames", card("KWDX02", 5, 30, ModeSettings{}), "The number of Frames is error，Output failure！！"},
   };
-  const std::string path = dir.file("bad.vqn");
-  for (const auto& c : cases) {
-    port.messages.clear();
-    std::filesystem::remove(path);
-    if (c.file) dir.write("bad.vqn", *c.file);
-    Readmod(model, path);
-    EXPECT_EQ(port.messages, Strings{c.message}) << c.what;
-    EXPECT_EQ(snapshot(), state) << c.what;
-    EXPECT_EQ(std::filesystem::exists(path), c.file.has_value()) << c.what;  // nothing created
-  }
-  Readmod(model, dir.path());  // a folder: an input/output error
-  EXPECT_EQ(port.errors.size(), 1u);
-  EXPECT_EQ(snapshot(), state);
-
-  Readmod(model, dir.write("z.vqn", edited([](uint8_t* s) { s[61] = 100, s[76] = 21; })));  // Z = -79 is read
-  EXPECT_EQ(model.modeState().path, dir.file("z.vqn"));
-}
-
-TEST_F(ModeFileTest, SaveRefusalsLeaveTheCardAsItWas) {
   const std::string path = dir.file("k.vqn");
-  const struct {
-    const char* what;
-    std::optional<Bytes> file;  // what stands at the path when Save mode runs
-    std::string message;
-  } cases[] = {
-      {"missing", std::nullopt, "Open File error！！"},
-      {"100 bytes", Bytes(100, 'K'), "Open File error！！"},
-      {"not KWD", card("KWZ361", 9, 30, twoModeSettings), "This card type keeps no saved modes!!"},
-      {"5 frames", card("KWDX02", 5, 30, ModeSettings{}), "The number of Frames is error，Output failure！！"},
-  };
   for (const auto& c : cases) {
-    Readmod(model, dir.write("k.vqn", card("KWDX02", 9, 30, twoModeSettings)));
+    SCOPED_TRACE(std::string(c.save ? "save " : "read ") + c.what);
+    Readmod(model, dir.write("k.vqn", good));  // Save mode writes to the card read last
     std::filesystem::remove(path);
     if (c.file) dir.write("k.vqn", *c.file);
     const Strings state = snapshot();
     const uint32_t seed = model.engine().rng.seed();
     port.messages.clear();
-    SaveMode(model);
-    EXPECT_EQ(port.messages, Strings{c.message}) << c.what;
-    EXPECT_EQ(snapshot(), state) << c.what;
-    EXPECT_EQ(model.engine().rng.seed(), seed) << c.what;  // no draw
-    EXPECT_EQ(std::filesystem::exists(path), c.file.has_value()) << c.what;
-    if (c.file) {
-      EXPECT_EQ(support::readBytes(path), *c.file) << c.what;
+    if (c.save) {
+      SaveMode(model);
+    } else {
+      Readmod(model, path);
     }
+    EXPECT_EQ(port.messages, Strings{c.message});
+    EXPECT_EQ(snapshot(), state);
+    EXPECT_EQ(model.engine().rng.seed(), seed);  // no draw
+    EXPECT_EQ(std::filesystem::exists(path), c.file.has_value());  // nothing created
+    EXPECT_EQ(c.file ? support::readBytes(path) : Bytes{}, c.file.value_or(Bytes{}));
   }
-  model.modeState().path = dir.path();  // cannot be opened for writing
-  SaveMode(model);
-  EXPECT_EQ(port.errors.size(), 1u);
+  Readmod(model, dir.write("z.vqn", edited([](uint8_t* s) { s[61] = 100, s[76] = 21; })));  // Z = -79 is read
+  EXPECT_EQ(model.modeState().path, dir.file("z.vqn"));
 }
 
 }  // namespace

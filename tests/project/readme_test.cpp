@@ -1,5 +1,7 @@
 #include "project/readme.hpp"
 
+#include <filesystem>
+
 #include <gtest/gtest.h>
 
 #include "app/model_fixture.hpp"
@@ -24,15 +26,19 @@ class ReadmeTest : public testing::ModelTest {
   }
 };
 
-TEST_F(ReadmeTest, EnglishLinesExactly) {
+TEST_F(ReadmeTest, EnglishLinesExactlyReplacingAnEarlierReadme) {
   start();
   fillTable();
   model.setFieldText(ControlId::kSPEEDN, "33");
+  dir.write("Readme.txt", std::vector<uint8_t>(5000, 'x'));
+  std::filesystem::create_hard_link(dir.file("Readme.txt"), dir.file("old.txt"));
   ASSERT_FALSE(model.Savetxt(dir.path()));
   EXPECT_EQ(text(support::readBytes(dir.file("Readme.txt"))),
             "2024-05-06 07:08:09   Other color    Speed:33fps  Bright:100\r\n"
             " File 1 " + dir.file("c.led") + "  Frames:2  Ports:4 to 2\r\n"
             " File 2 " + dir.file("b.led") + "  Frames:5  Ports:1 to 1\r\n");
+  EXPECT_EQ(support::readBytes(dir.file("old.txt")).size(), 5000u);  // a new file, not the old one rewritten
+  EXPECT_EQ(dir.names(), (std::vector<std::string>{"Gcode.sdc", "Readme.txt", "a.led", "b.led", "c.led", "old.txt"}));
 }
 
 TEST_F(ReadmeTest, ChineseLinesInGbk) {
@@ -46,29 +52,7 @@ TEST_F(ReadmeTest, ChineseLinesInGbk) {
             "\xCB\xD9\xB6\xC8:25\xD6\xA1/\xC3\xEB  \xC1\xC1\xB6\xC8:100\r\n"  // 速度:25帧/秒  亮度:100
             " \xCE\xC4\xBC\xFE 1 " + dir.file("c.led") + " " + frames + ":2 " + ports + ":4 to 2\r\n" +
             " \xCE\xC4\xBC\xFE 2 " + dir.file("b.led") + " " + frames + ":5 " + ports + ":1 to 1\r\n");
-}
-
-TEST_F(ReadmeTest, ReplacesAnEarlierReadmeWhole) {
-  start();
-  fillTable();
-  dir.write("Readme.txt", std::vector<uint8_t>(5000, 'x'));
-  ASSERT_FALSE(model.Savetxt(dir.path()));
-  EXPECT_LT(support::readBytes(dir.file("Readme.txt")).size(), 500u);
-  EXPECT_EQ(dir.names(), (std::vector<std::string>{"Gcode.sdc", "Readme.txt", "a.led", "b.led", "c.led"}));
-}
-
-TEST(ReadmeText, CharactersGbkCannotHoldBecomeQuestionMarks) {
-  EXPECT_EQ(toGbk("a\xF0\x9F\x98\x80" "b"), "a?b");          // an emoji
-  EXPECT_EQ(toGbk("\xD6\xD0x"), "??x");                        // bytes that are no UTF-8
-  EXPECT_EQ(toGbk("\xE4\xB8\xAD"), "\xD6\xD0");                // 中
-  EXPECT_EQ(toGbk("/a\\b c.led"), "/a\\b c.led");
-}
-
-TEST(ReadmeText, FolderIsCutAtTheLastSlash) {
-  EXPECT_EQ(folderOfPath("/a/b/c.led"), "/a/b");
-  EXPECT_EQ(folderOfPath("/c.led"), "");
-  EXPECT_EQ(folderOfPath("/a\\b/x\\y.led"), "/a\\b");
-  EXPECT_EQ(folderOfPath("noslash"), "");
+  EXPECT_EQ(toGbk("a\xF0\x9F\x98\x80" "b\xD6\xD0x"), "a?b??x");  // no GBK character, no UTF-8
 }
 
 }  // namespace
