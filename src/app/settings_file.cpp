@@ -30,13 +30,26 @@ SettingsLoad ReadCF(const std::string& path, uint8_t* sectorBuffer) {
   createEmptyIfMissing(path);
   SettingsLoad defaults;
   ReadOnlyFile file;
-  if (file.open(path)) return defaults;
+  if (auto e = file.open(path)) {
+    // Still missing: it could not be created, which is ignored.
+    struct stat st;
+    if (::stat(path.c_str(), &st) == 0 || (errno != ENOENT && errno != ENOTDIR)) defaults.error = std::move(*e);
+    return defaults;
+  }
   uint64_t size = 0;
-  if (file.size(size) || size <= kShortFileBytes) return defaults;
+  if (auto e = file.size(size)) {
+    defaults.error = std::move(*e);
+    return defaults;
+  }
+  if (size <= kShortFileBytes) return defaults;
 
   const std::size_t want = size < kSettingsReadBytes ? static_cast<std::size_t>(size) : kSettingsReadBytes;
   std::size_t got = 0;
-  if (file.readSomeAt(0, sectorBuffer, want, got) || got <= kLanguageOffset) return defaults;
+  if (auto e = file.readSomeAt(0, sectorBuffer, want, got)) {
+    defaults.error = std::move(*e);
+    return defaults;
+  }
+  if (got <= kLanguageOffset) return defaults;
 
   SettingsLoad load;
   load.languageFlag = sectorBuffer[kLanguageOffset] == kChineseByte ? kLanguageChinese : kLanguageEnglish;

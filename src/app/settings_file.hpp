@@ -28,13 +28,15 @@ inline constexpr std::size_t kSettingsReadBytes = 1000;
 struct SettingsLoad {
   int32_t languageFlag = 0;  // 0 English, 10 Chinese
   NibbleTable table{};
+  std::optional<IoError> error;  // the file is there but could not be read: the defaults hold
 };
 
 // ReadCF: when the file is missing it is created empty (a failure to create
 // is ignored); when its size is > 32: byte 7 sets the language (0x31 -> 10,
 // else 0), and the bytes 0 .. 999 that exist are read into sectorBuffer;
 // entry j = low nibble of byte 512 + j for the bytes that exist, 0 for the
-// rest. A read error leaves the defaults.
+// rest. A file that is there but cannot be opened or read leaves the
+// defaults and sets `error`.
 // REQUIRES: sectorBuffer has at least kSettingsReadBytes bytes.
 SettingsLoad ReadCF(const std::string& path, uint8_t* sectorBuffer);
 

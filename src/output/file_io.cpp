@@ -90,7 +90,11 @@ std::optional<IoError> AtomicFile::create(const std::string& target) {
   const auto slash = target.rfind('/');
   const std::string folder = slash == std::string::npos ? std::string(".") : target.substr(0, slash + 1);
   const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-  std::string pattern = (slash == std::string::npos ? std::string() : folder) + "." + base + ".XXXXXX";
+  // The temporary name is no longer than the target's, whose own length may
+  // be the longest a folder takes: a long base is cut.
+  constexpr std::size_t kTempBaseBytes = 200;
+  std::string pattern =
+      (slash == std::string::npos ? std::string() : folder) + "." + base.substr(0, kTempBaseBytes) + ".XXXXXX";
   fd_ = ::mkostemp(pattern.data(), O_CLOEXEC);
   if (fd_ < 0) return ioErrorFromErrno("Cannot create", target, errno);
   temp_ = pattern;

@@ -14,14 +14,15 @@ void put16(uint8_t* sec, std::size_t loAt, std::size_t hiAt, int64_t v) {
   sec[hiAt] = hi(v);
 }
 
-// Start pair position p of mode i: its low byte is at p - 1.
-int32_t startPairPosition(int32_t z, int i) {
-  int32_t p = 80 + z + 2 * i;
+// Start pair position p of mode i: its low byte is at p - 1. Positions are
+// 64-bit: a decoded z may be any 32-bit value.
+int64_t startPairPosition(int64_t z, int i) {
+  int64_t p = 80 + z + 2 * i;
   if (p > 150) p += 5;
   return p;
 }
 
-int32_t endPairPosition(int32_t z, int i) { return 254 + z + 3 * i; }
+int64_t endPairPosition(int64_t z, int i) { return 254 + z + 3 * i; }
 
 }  // namespace
 
@@ -40,9 +41,9 @@ void writeModeBlock(Generator& rng, uint8_t* sec, const ModeSettings& modes) {
     const ModeRow& row = (*modes.table)[i];
     int32_t r = rng.draw(2680, 99);
     if (row.flag > 5) r += 130;
-    const int32_t p = startPairPosition(z, i);
+    const int64_t p = startPairPosition(z, i);
     put16(sec, p - 1, p, int64_t{3} * r + row.start);
-    const int32_t e = endPairPosition(z, i);
+    const int64_t e = endPairPosition(z, i);
     put16(sec, e, e + 1, int64_t{3} * r + row.end);
     sec[e + 2] = lo(r);
   }
