@@ -73,10 +73,10 @@ std::pair<uint8_t, uint8_t> encodeByte(uint8_t value, const NibbleTable& table, 
   return {static_cast<uint8_t>(high.first << 4 | low.first), static_cast<uint8_t>(high.second << 4 | low.second)};
 }
 
-void appendFrame(std::vector<uint8_t>& out, const ProgramSpec& spec, int32_t ports, int f, Stream& rng) {
-  const std::size_t n = static_cast<std::size_t>(spec.frameLength);
+void appendFrame(std::vector<uint8_t>& out, const ProgramSpec& shape, int32_t ports, int f, Stream& rng) {
+  const std::size_t n = static_cast<std::size_t>(shape.frameLength);
   const std::size_t start = out.size();
-  switch (spec.pattern) {
+  switch (shape.pattern) {
     case Pattern::kRandom:
       rng.append(out, n);
       return;
@@ -140,36 +140,36 @@ std::vector<uint8_t> settingsBytes(uint64_t seed, std::size_t size, uint8_t lang
   return data;
 }
 
-std::vector<uint8_t> programBytes(const NibbleTable& table, const ProgramSpec& spec) {
-  if (spec.frameLength < 0 || spec.frameLength > kMaxEncodableFrameLength || spec.frameLength % 256 != 0)
+std::vector<uint8_t> programBytes(const NibbleTable& table, const ProgramSpec& shape) {
+  if (shape.frameLength < 0 || shape.frameLength > kMaxEncodableFrameLength || shape.frameLength % 256 != 0)
     throw std::invalid_argument("frame length must be a multiple of 256 below 2^24");
-  if (!spec.portsField && (spec.ports < 1 || spec.ports > 8)) throw std::invalid_argument("ports must be 1 .. 8");
-  if (spec.frames < 0) throw std::invalid_argument("frames must not be negative");
-  if (spec.chip < 0 || spec.chip > 127) throw std::invalid_argument("the chip code has 7 bits");
+  if (!shape.portsField && (shape.ports < 1 || shape.ports > 8)) throw std::invalid_argument("ports must be 1 .. 8");
+  if (shape.frames < 0) throw std::invalid_argument("frames must not be negative");
+  if (shape.chip < 0 || shape.chip > 127) throw std::invalid_argument("the chip code has 7 bits");
 
-  Stream rng(spec.seed, Purpose::kProgram);
+  Stream rng(shape.seed, Purpose::kProgram);
   std::vector<uint8_t> out;
-  out.reserve(kSectorBytes + static_cast<std::size_t>(spec.frames) * static_cast<std::size_t>(spec.frameLength) +
-              spec.partial);
+  out.reserve(kSectorBytes + static_cast<std::size_t>(shape.frames) * static_cast<std::size_t>(shape.frameLength) +
+              shape.partial);
   rng.append(out, kSectorBytes);
   uint8_t* h = out.data();
-  h[0] = spec.controller;
-  for (std::size_t i = 0; i < 3; ++i) h[1 + i] = i < spec.magic.size() ? static_cast<uint8_t>(spec.magic[i]) : 0;
-  const auto [key9, byte5] = encodeByte(static_cast<uint8_t>(spec.frameLength >> 8), table, rng);
-  const auto [key10, byte6] = encodeByte(static_cast<uint8_t>(spec.frameLength >> 16), table, rng);
+  h[0] = shape.controller;
+  for (std::size_t i = 0; i < 3; ++i) h[1 + i] = i < shape.magic.size() ? static_cast<uint8_t>(shape.magic[i]) : 0;
+  const auto [key9, byte5] = encodeByte(static_cast<uint8_t>(shape.frameLength >> 8), table, rng);
+  const auto [key10, byte6] = encodeByte(static_cast<uint8_t>(shape.frameLength >> 16), table, rng);
   h[5] = byte5;
   h[6] = byte6;
   h[9] = key9;
   h[10] = key10;
-  h[18] = static_cast<uint8_t>((spec.chip & 7) << 5 | (h[18] & 0x1F));
-  h[19] = static_cast<uint8_t>((h[19] & 0xF0) | ((spec.chip >> 3) & 0x0F));
-  h[27] = spec.portsField ? *spec.portsField : static_cast<uint8_t>((h[27] & 0xF1) | (spec.ports & 7) << 1);
+  h[18] = static_cast<uint8_t>((shape.chip & 7) << 5 | (h[18] & 0x1F));
+  h[19] = static_cast<uint8_t>((h[19] & 0xF0) | ((shape.chip >> 3) & 0x0F));
+  h[27] = shape.portsField ? *shape.portsField : static_cast<uint8_t>((h[27] & 0xF1) | (shape.ports & 7) << 1);
 
   const int32_t ports = portsOfField(h[27]);
-  if (spec.frameLength > 0) {
-    for (int f = 1; f <= spec.frames; ++f) appendFrame(out, spec, ports, f, rng);
+  if (shape.frameLength > 0) {
+    for (int f = 1; f <= shape.frames; ++f) appendFrame(out, shape, ports, f, rng);
   }
-  rng.append(out, spec.partial);
+  rng.append(out, shape.partial);
   return out;
 }
 

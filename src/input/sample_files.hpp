@@ -51,9 +51,9 @@ struct ProgramSpec {
 
 // Header (random bytes except the fields the reader decodes) + frames +
 // partial bytes. The frame length is encoded through `table`.
-// Throws std::invalid_argument when the spec is out of range or the table
+// Throws std::invalid_argument when the shape is out of range or the table
 // cannot encode the frame length (an all-zero table encodes only 0).
-std::vector<uint8_t> programBytes(const NibbleTable& table, const ProgramSpec& spec);
+std::vector<uint8_t> programBytes(const NibbleTable& table, const ProgramSpec& shape);
 
 // Writes bytes to path (truncating); throws std::runtime_error on failure.
 void writeFile(const std::string& path, const std::vector<uint8_t>& bytes);

@@ -48,9 +48,9 @@ class ModelTest : public support::TempDirTest {
 
   // A program file in the folder; returns its path.
   std::string program(const std::string& name, int ports, int frames = 2, int32_t frameLength = 1024) {
-    samples::ProgramSpec spec;
-    spec.frameLength = frameLength, spec.ports = ports, spec.frames = frames;
-    return dir.write(name, samples::programBytes(samples::nibbleTable(kTableSeed), spec));
+    samples::ProgramSpec shape;
+    shape.frameLength = frameLength, shape.ports = ports, shape.frames = frames;
+    return dir.write(name, samples::programBytes(samples::nibbleTable(kTableSeed), shape));
   }
 
   // The add button with the dialog answering `path`.

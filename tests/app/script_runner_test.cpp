@@ -18,9 +18,9 @@ class ScriptRunnerTest : public support::TempDirTest {
   }
 
   void program(const std::string& name, int ports) {
-    samples::ProgramSpec spec;
-    spec.frameLength = 768, spec.ports = ports;
-    dir.write(name, samples::programBytes(samples::nibbleTable(3), spec));
+    samples::ProgramSpec shape;
+    shape.frameLength = 768, shape.ports = ports;
+    dir.write(name, samples::programBytes(samples::nibbleTable(3), shape));
   }
   std::string stop(const std::string& script) {
     const std::optional<ScriptStop> s = runner.run(parseScript(script));

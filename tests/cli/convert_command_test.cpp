@@ -19,9 +19,9 @@ class ConvertCommandTest : public support::TempDirTest {
     dir.write("bad.led", std::vector<uint8_t>(600, 7));
   }
   void program(const std::string& name, int ports, int frames) {
-    samples::ProgramSpec spec;
-    spec.frameLength = 1536, spec.ports = ports, spec.frames = frames;
-    dir.write(name, samples::programBytes(samples::nibbleTable(9), spec));
+    samples::ProgramSpec shape;
+    shape.frameLength = 1536, shape.ports = ports, shape.frames = frames;
+    dir.write(name, samples::programBytes(samples::nibbleTable(9), shape));
   }
   int status(const std::string& args) { return runCli(dir.path(), "convert --settings Gcode.sdc " + args).status; }
 };

@@ -41,12 +41,12 @@ void put(const fs::path& folder, const std::string& name, const Bytes& bytes) {
 Bytes textBytes(const std::string& text) { return Bytes(text.begin(), text.end()); }
 
 Bytes program(int ports, int frames, int32_t frameLength, std::size_t partial = 0) {
-  samples::ProgramSpec spec;
-  spec.ports = ports;
-  spec.frames = frames;
-  spec.frameLength = frameLength;
-  spec.partial = partial;
-  return samples::programBytes(samples::nibbleTable(kTableSeed), spec);
+  samples::ProgramSpec shape;
+  shape.ports = ports;
+  shape.frames = frames;
+  shape.frameLength = frameLength;
+  shape.partial = partial;
+  return samples::programBytes(samples::nibbleTable(kTableSeed), shape);
 }
 
 // Runs `script` in `work` (settings file Gcode.sdc there); stops on a script error.
