@@ -79,17 +79,13 @@ void WindowModel::ENABLECLICK(bool enabled) {
   for (ControlId id : kMainButtons) controls_[id].enabled = enabled;
 }
 
-void WindowModel::RBT1Click() {
-  if (languageFlag_ != kChinese) return;
-  languageFlag_ = kEnglish;
-  const std::optional<IoError> e = SaveYYV(settingsPath_, languageFlag_);
-  ChangeYY();
-  if (e) reportError(e->text);
-}
+void WindowModel::RBT1Click() { switchLanguage(kChinese, kEnglish); }
 
-void WindowModel::RBT2Click() {
-  if (languageFlag_ != kEnglish) return;
-  languageFlag_ = kChinese;
+void WindowModel::RBT2Click() { switchLanguage(kEnglish, kChinese); }
+
+void WindowModel::switchLanguage(int32_t from, int32_t to) {
+  if (languageFlag_ != from) return;
+  languageFlag_ = to;
   const std::optional<IoError> e = SaveYYV(settingsPath_, languageFlag_);
   ChangeYY();
   if (e) reportError(e->text);

@@ -151,6 +151,8 @@ class WindowModel : private ConversionHost {
   void setDateTimeSource(std::function<std::string()> source) { dateTime_ = std::move(source); }
 
  private:
+  // Sets the language when it is `from`: saves it, applies the captions, then reports a save failure.
+  void switchLanguage(int32_t from, int32_t to);
   // ConversionHost: what a writer reads from the window.
   RowCells rowCells(int row) const override;
   int rowCount() const override;

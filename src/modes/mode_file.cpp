@@ -39,24 +39,11 @@ class InPlaceFile {
 
   std::optional<IoError> open(const std::string& path) {
     path_ = path;
-    // Non-blocking, so that a FIFO does not wait for a reader; only regular files are used.
-    fd_ = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
-    if (fd_ < 0) return ioErrorFromErrno("Cannot open", path, errno);
+    if (auto e = openRegularFile(path, O_RDWR, fd_)) return e;
     struct stat st;
-    int err = 0;
-    if (::fstat(fd_, &st) != 0) {
-      err = errno;
-    } else if (!S_ISREG(st.st_mode)) {
-      err = EINVAL;
-    } else {
-      size_ = static_cast<uint64_t>(st.st_size);
-      const int flags = ::fcntl(fd_, F_GETFL);
-      if (flags >= 0) ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK);
-      return std::nullopt;
-    }
-    ::close(fd_);
-    fd_ = -1;
-    return ioErrorFromErrno("Cannot open", path, err);
+    if (::fstat(fd_, &st) != 0) return ioErrorFromErrno("Cannot read the size of", path, errno);
+    size_ = static_cast<uint64_t>(st.st_size);
+    return std::nullopt;
   }
 
   uint64_t size() const { return size_; }

@@ -20,16 +20,14 @@ bool fileExists(const std::string& path) {
 
 ReadOnlyFile::~ReadOnlyFile() { close(); }
 
-std::optional<IoError> ReadOnlyFile::open(const std::string& path) {
-  close();
-  path_ = path;
-  // Non-blocking, so that opening a FIFO does not wait for a writer; only
-  // regular files are read.
-  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd_ < 0) return ioErrorFromErrno("Cannot open", path, errno);
+std::optional<IoError> openRegularFile(const std::string& path, int access, int& fd) {
+  // Non-blocking, so that opening a FIFO does not wait for its other end;
+  // only regular files are used.
+  fd = ::open(path.c_str(), access | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return ioErrorFromErrno("Cannot open", path, errno);
   struct stat st;
   int err = 0;
-  if (::fstat(fd_, &st) != 0) {
+  if (::fstat(fd, &st) != 0) {
     err = errno;
   } else if (S_ISDIR(st.st_mode)) {
     err = EISDIR;
@@ -37,12 +35,19 @@ std::optional<IoError> ReadOnlyFile::open(const std::string& path) {
     err = EINVAL;
   }
   if (err != 0) {
-    close();
+    ::close(fd);
+    fd = -1;
     return ioErrorFromErrno("Cannot open", path, err);
   }
-  const int flags = ::fcntl(fd_, F_GETFL);
-  if (flags >= 0) ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK);
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
   return std::nullopt;
+}
+
+std::optional<IoError> ReadOnlyFile::open(const std::string& path) {
+  close();
+  path_ = path;
+  return openRegularFile(path, O_RDONLY, fd_);
 }
 
 std::optional<IoError> ReadOnlyFile::size(uint64_t& out) const {

@@ -68,6 +68,11 @@ class AtomicFile {
 
 bool fileExists(const std::string& path);
 
+// Opens a regular file with `access` (O_RDONLY, O_RDWR) and never creates
+// it; a folder, FIFO or device is an error, and a FIFO is never waited on.
+// On success fd is the open descriptor, otherwise -1.
+std::optional<IoError> openRegularFile(const std::string& path, int access, int& fd);
+
 // The system's text for errno, and "<path>: <reason>".
 IoError ioErrorFromErrno(const std::string& what, const std::string& path, int err);
 
