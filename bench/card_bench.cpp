@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "output/bytes.hpp"
+#include "base/bytes.hpp"
 #include "output/card_model.hpp"
 #include "output/card_placement.hpp"
 #include "output/card_writer.hpp"

@@ -17,60 +17,60 @@
 namespace led2vqn {
 
 enum class ControlId : int {
-  kForm1,  // the window itself: its caption is the window title
-  kADDBT,
-  kDELBT,
-  kOUTPUTZ58,
-  kOUTPUTBT,
-  kOUTRGBW,
-  kOUTPUTBT4,
-  kOUTZ36,
-  kEXBT,
-  kPBar1,
-  kSGD1,
-  kCheckBox1,  // kCheckBox1 .. kCheckBox20 are consecutive
-  kCheckBox20 = kCheckBox1 + 19,
-  kGroupBox1,
-  kRBT1,
-  kRBT2,
-  kGB2,
-  kRB3,
-  kRB4,
-  kSPEEDL,
-  kSPEEDN,
-  kFs,
-  kBRIGHTL,
-  kBRIGHTN,
-  kLabel7,
-  kOUTPUTZ94,
-  kOUTPUTZ6,
-  kGBMOD,
-  kChkB2,
-  kbread,
-  kbsave,
-  kPathr,
-  kAlabel,
-  kmodel,
-  kLN2,
-  kCB11,
-  kB11,
-  kBB11,
-  kStartlabel,
-  kE11,
-  kLabel8,
-  kendlabel,
-  kE22,
-  kBOK,
+  kMainWindow,  // the window itself: its caption is the window title
+  kAddButton,
+  kDeleteButton,
+  kOutputZ58Button,
+  kOutputZ71RgbButton,
+  kOutputZ71RgbwButton,
+  kOutputJ9Button,
+  kOutputZ36Button,
+  kExitButton,
+  kProgressBar,
+  kFileGrid,
+  kTwoPortsBox1,  // kTwoPortsBox1 .. kTwoPortsBox20 are consecutive
+  kTwoPortsBox20 = kTwoPortsBox1 + 19,
+  kLanguageGroup,
+  kEnglishRadio,
+  kChineseRadio,
+  kColourTypeGroup,
+  kRgbRadio,
+  kOtherColourRadio,
+  kSpeedLabel,
+  kSpeedField,
+  kFpsLabel,
+  kBrightnessLabel,
+  kBrightnessField,
+  kPercentLabel,
+  kOutputZ94Button,
+  kOutputZ6Button,
+  kModeGroup,
+  kMultiModeBox,
+  kReadModeButton,
+  kSaveModeButton,
+  kModePathLabel,
+  kFrameLimitLabel,
+  kModeTitleLabel,
+  kModeCountLabel,
+  kModeSelector,
+  kRemoveModeButton,
+  kAddModeButton,
+  kStartLabel,
+  kStartField,
+  kToLabel,
+  kEndLabel,
+  kEndField,
+  kModeOkButton,
   kCount
 };
 
 inline constexpr std::size_t kControlCount = static_cast<std::size_t>(ControlId::kCount);
-inline constexpr int kCheckBoxCount = 20;
-inline constexpr int kVisibleCheckBoxes = 12;  // CheckBox13 .. CheckBox20 stay hidden
+inline constexpr int kTwoPortsBoxCount = 20;
+inline constexpr int kVisibleTwoPortsBoxes = 12;  // CheckBox13 .. CheckBox20 stay hidden
 
 // CheckBox r, r = 1 .. 20.
-constexpr ControlId checkBoxId(int r) {
-  return static_cast<ControlId>(static_cast<int>(ControlId::kCheckBox1) + r - 1);
+constexpr ControlId twoPortsBoxId(int r) {
+  return static_cast<ControlId>(static_cast<int>(ControlId::kTwoPortsBox1) + r - 1);
 }
 
 enum class ControlKind { kWindow, kButton, kLabel, kCheckBox, kRadioButton, kEdit, kComboBox, kGroupBox, kGrid, kProgressBar };
@@ -85,7 +85,7 @@ struct Rect {
 struct ControlState {
   std::string name;                  // "ADDBT", "CheckBox7", ...
   ControlKind kind = ControlKind::kLabel;
-  ControlId parent = ControlId::kForm1;  // kForm1: placed in the window's client area
+  ControlId parent = ControlId::kMainWindow;  // kMainWindow: placed in the window's client area
   Rect rect;
   std::string caption;
   std::string text;                  // edits and the combo box

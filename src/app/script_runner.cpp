@@ -3,22 +3,22 @@
 #include <limits.h>
 #include <unistd.h>
 
-#include "output/decimal_text.hpp"
+#include "base/decimal_text.hpp"
 
 namespace led2vqn {
 namespace {
 
 ControlId outputButton(OutputKind kind) {
   switch (kind) {
-    case OutputKind::kZ71Rgb: return ControlId::kOUTPUTBT;
-    case OutputKind::kJ9: return ControlId::kOUTPUTBT4;
-    case OutputKind::kZ58: return ControlId::kOUTPUTZ58;
-    case OutputKind::kZ71Rgbw: return ControlId::kOUTRGBW;
-    case OutputKind::kZ94: return ControlId::kOUTPUTZ94;
-    case OutputKind::kZ6: return ControlId::kOUTPUTZ6;
+    case OutputKind::kZ71Rgb: return ControlId::kOutputZ71RgbButton;
+    case OutputKind::kJ9: return ControlId::kOutputJ9Button;
+    case OutputKind::kZ58: return ControlId::kOutputZ58Button;
+    case OutputKind::kZ71Rgbw: return ControlId::kOutputZ71RgbwButton;
+    case OutputKind::kZ94: return ControlId::kOutputZ94Button;
+    case OutputKind::kZ6: return ControlId::kOutputZ6Button;
     case OutputKind::kZ36: break;
   }
-  return ControlId::kOUTZ36;
+  return ControlId::kOutputZ36Button;
 }
 
 }  // namespace
@@ -85,86 +85,86 @@ std::optional<std::string> ScriptRunner::apply(const ScriptAction& a) {
   const Controls& controls = m.controls();
   switch (a.verb) {
     case ScriptVerb::kAdd:
-      if (auto e = click(ControlId::kADDBT)) return e;
+      if (auto e = click(ControlId::kAddButton)) return e;
       port_.answerNextDialog(absolute(a.text));
-      m.ADDBTClick();
+      m.addFileClicked();
       return std::nullopt;
     case ScriptVerb::kSelect:
-      if (auto e = click(ControlId::kSGD1)) return e;
+      if (auto e = click(ControlId::kFileGrid)) return e;
       if (a.number < 1 || a.number >= m.table().rowCount()) {
         return "SGD1 has no row " + decimal(a.number) + " (rows 1 to " + decimal(m.table().rowCount() - 1) + ")";
       }
-      m.SGD1SelectCell(a.number);
+      m.rowSelected(a.number);
       return std::nullopt;
     case ScriptVerb::kDelete:
-      if (auto e = click(ControlId::kDELBT)) return e;
-      m.DELBTClick();
+      if (auto e = click(ControlId::kDeleteButton)) return e;
+      m.deleteRowClicked();
       return std::nullopt;
     case ScriptVerb::kTwoPorts: {
-      const ControlId box = checkBoxId(a.number);
+      const ControlId box = twoPortsBoxId(a.number);
       if (controls[box].checked == a.on) return std::nullopt;
       if (auto e = click(box)) return e;
-      m.CheckBoxClick(a.number);
+      m.twoPortsBoxClicked(a.number);
       return std::nullopt;
     }
     case ScriptVerb::kSpeed:
-      if (auto e = typeInto(ControlId::kSPEEDN, a.text)) return e;
-      m.SPEEDNExit();
+      if (auto e = typeInto(ControlId::kSpeedField, a.text)) return e;
+      m.speedFieldLeft();
       return std::nullopt;
     case ScriptVerb::kBrightness:
-      if (auto e = typeInto(ControlId::kBRIGHTN, a.text)) return e;
-      m.BRIGHTNExit();
+      if (auto e = typeInto(ControlId::kBrightnessField, a.text)) return e;
+      m.brightnessFieldLeft();
       return std::nullopt;
     case ScriptVerb::kLanguage: {
-      const ControlId button = a.on ? ControlId::kRBT2 : ControlId::kRBT1;
+      const ControlId button = a.on ? ControlId::kChineseRadio : ControlId::kEnglishRadio;
       if (auto e = click(button)) return e;
-      if (a.on) m.RBT2Click();
-      else m.RBT1Click();
+      if (a.on) m.chineseClicked();
+      else m.englishClicked();
       return std::nullopt;
     }
     case ScriptVerb::kMultimode:
       if (m.multiModeOn() == a.on) return std::nullopt;
-      if (auto e = click(ControlId::kChkB2)) return e;
-      m.ChkB2Click();
+      if (auto e = click(ControlId::kMultiModeBox)) return e;
+      m.multiModeClicked();
       return std::nullopt;
     case ScriptVerb::kModes:
       while (m.modeState().count != a.number) {
         const bool add = m.modeState().count < a.number;
-        if (auto e = click(add ? ControlId::kBB11 : ControlId::kB11)) return e;
+        if (auto e = click(add ? ControlId::kAddModeButton : ControlId::kRemoveModeButton)) return e;
         const int32_t before = m.modeState().count;
-        if (add) m.BB1Click();
-        else m.B1Click();
+        if (add) m.addModeClicked();
+        else m.removeModeClicked();
         if (m.modeState().count == before) return std::string("the mode count stays at ") + decimal(before);
       }
       return std::nullopt;
     case ScriptVerb::kMode: {
-      if (auto e = click(ControlId::kCB11)) return e;
-      const std::vector<std::string>& items = controls[ControlId::kCB11].items;
+      if (auto e = click(ControlId::kModeSelector)) return e;
+      const std::vector<std::string>& items = controls[ControlId::kModeSelector].items;
       int index = -1;
       for (std::size_t i = 0; i < items.size(); ++i) {
         if (items[i] == decimal(a.number)) index = static_cast<int>(i);
       }
       if (index < 0) return "CB11 holds no mode " + decimal(a.number);
       m.chooseModeItem(index);
-      if (auto e = typeInto(ControlId::kE11, a.text)) return e;
-      if (auto e = typeInto(ControlId::kE22, a.text2)) return e;
-      if (auto e = click(ControlId::kBOK)) return e;
-      m.BitBtn4Click();
+      if (auto e = typeInto(ControlId::kStartField, a.text)) return e;
+      if (auto e = typeInto(ControlId::kEndField, a.text2)) return e;
+      if (auto e = click(ControlId::kModeOkButton)) return e;
+      m.modeOkClicked();
       return std::nullopt;
     }
     case ScriptVerb::kReadMode:
-      if (auto e = click(ControlId::kbread)) return e;
+      if (auto e = click(ControlId::kReadModeButton)) return e;
       port_.answerNextDialog(absolute(a.text));
-      m.breadClick();
+      m.readModeClicked();
       return std::nullopt;
     case ScriptVerb::kSaveMode:
-      if (auto e = click(ControlId::kbsave)) return e;
-      m.bsaveClick();
+      if (auto e = click(ControlId::kSaveModeButton)) return e;
+      m.saveModeClicked();
       return std::nullopt;
     case ScriptVerb::kOutput:
       if (auto e = click(outputButton(a.model))) return e;
-      m.outputClick(a.model);
-      while (m.timerEnabled()) m.Timer1Timer();
+      m.outputClicked(a.model);
+      while (m.timerEnabled()) m.timerTick();
       return std::nullopt;
   }
   return std::nullopt;

@@ -26,7 +26,7 @@ void createEmptyIfMissing(const std::string& path) {
 
 }  // namespace
 
-SettingsLoad ReadCF(const std::string& path, uint8_t* sectorBuffer) {
+SettingsLoad readSettings(const std::string& path, uint8_t* sectorBuffer) {
   createEmptyIfMissing(path);
   SettingsLoad defaults;
   ReadOnlyFile file;
@@ -59,7 +59,7 @@ SettingsLoad ReadCF(const std::string& path, uint8_t* sectorBuffer) {
   return load;
 }
 
-std::optional<IoError> SaveYYV(const std::string& path, int32_t languageFlag) {
+std::optional<IoError> saveLanguage(const std::string& path, int32_t languageFlag) {
   struct stat st;
   if (::stat(path.c_str(), &st) != 0) {
     if (errno == ENOENT || errno == ENOTDIR) return std::nullopt;  // never created here

@@ -18,11 +18,11 @@
 #include <string>
 
 #include "input/program_reader.hpp"
-#include "output/file_io.hpp"
+#include "base/file_io.hpp"
 
 namespace led2vqn {
 
-// Bytes ReadCF takes from the start of the file.
+// Bytes readSettings takes from the start of the file.
 inline constexpr std::size_t kSettingsReadBytes = 1000;
 
 struct SettingsLoad {
@@ -31,19 +31,19 @@ struct SettingsLoad {
   std::optional<IoError> error;  // the file is there but could not be read: the defaults hold
 };
 
-// ReadCF: when the file is missing it is created empty (a failure to create
+// readSettings: when the file is missing it is created empty (a failure to create
 // is ignored); when its size is > 32: byte 7 sets the language (0x31 -> 10,
 // else 0), and the bytes 0 .. 999 that exist are read into sectorBuffer;
 // entry j = low nibble of byte 512 + j for the bytes that exist, 0 for the
 // rest. A file that is there but cannot be opened or read leaves the
 // defaults and sets `error`.
 // REQUIRES: sectorBuffer has at least kSettingsReadBytes bytes.
-SettingsLoad ReadCF(const std::string& path, uint8_t* sectorBuffer);
+SettingsLoad readSettings(const std::string& path, uint8_t* sectorBuffer);
 
-// SaveYYV: never creates the file; when the file exists and is longer than
+// saveLanguage: never creates the file; when the file exists and is longer than
 // 32 bytes, writes one byte at offset 7: 0x31 when languageFlag != 0, else
 // 0x30; nothing else changes. nullopt on success or when there was nothing
 // to write; an IoError when the write failed.
-std::optional<IoError> SaveYYV(const std::string& path, int32_t languageFlag);
+std::optional<IoError> saveLanguage(const std::string& path, int32_t languageFlag);
 
 }  // namespace led2vqn

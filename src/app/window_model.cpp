@@ -3,7 +3,7 @@
 #include <ctime>
 
 #include "app/settings_file.hpp"
-#include "output/decimal_text.hpp"
+#include "base/decimal_text.hpp"
 #include "project/readme.hpp"
 
 namespace led2vqn {
@@ -15,14 +15,14 @@ constexpr char32_t kBackspace = 8;
 constexpr char32_t kFirstPrintable = 32;
 
 constexpr ControlId kMainButtons[] = {
-    ControlId::kADDBT,     ControlId::kDELBT,     ControlId::kEXBT,     ControlId::kOUTPUTBT,
-    ControlId::kOUTPUTBT4, ControlId::kOUTPUTZ58, ControlId::kOUTPUTZ94, ControlId::kOUTPUTZ6,
-    ControlId::kOUTRGBW,   ControlId::kOUTZ36,
+    ControlId::kAddButton,     ControlId::kDeleteButton,     ControlId::kExitButton,     ControlId::kOutputZ71RgbButton,
+    ControlId::kOutputJ9Button, ControlId::kOutputZ58Button, ControlId::kOutputZ94Button, ControlId::kOutputZ6Button,
+    ControlId::kOutputZ71RgbwButton,   ControlId::kOutputZ36Button,
 };
 
 constexpr ControlId kOutputButtons[] = {
-    ControlId::kOUTPUTBT, ControlId::kOUTPUTBT4, ControlId::kOUTPUTZ58, ControlId::kOUTPUTZ94,
-    ControlId::kOUTPUTZ6, ControlId::kOUTRGBW,   ControlId::kOUTZ36,
+    ControlId::kOutputZ71RgbButton, ControlId::kOutputJ9Button, ControlId::kOutputZ58Button, ControlId::kOutputZ94Button,
+    ControlId::kOutputZ6Button, ControlId::kOutputZ71RgbwButton,   ControlId::kOutputZ36Button,
 };
 
 bool isDigit(char32_t key) { return key >= '0' && key <= '9'; }
@@ -39,76 +39,76 @@ WindowModel::~WindowModel() = default;
 
 // ---- The window and its languages ----
 
-void WindowModel::FormCreate(const std::string& settingsPath) {
+void WindowModel::windowCreated(const std::string& settingsPath) {
   table_.reset();
   languageFlag_ = kEnglish;
   colourTypeFlag_ = kColourTypeOther;
   modes_.count = 1;
   // Column widths and header height in the design's ratios; the check boxes
   // stand in one column right of the grid, one per row.
-  const Rect grid = controls_[ControlId::kSGD1].rect;
+  const Rect grid = controls_[ControlId::kFileGrid].rect;
   columnWidths_ = {grid.width * 60 / 872, grid.width * 687 / 872, grid.width * 60 / 872, grid.width * 57 / 872};
   const int rowHeight = grid.height * 25 / 329;
   headerHeight_ = rowHeight;
-  for (int k = 1; k <= kCheckBoxCount; ++k) {
-    Rect& r = controls_[checkBoxId(k)].rect;
+  for (int k = 1; k <= kTwoPortsBoxCount; ++k) {
+    Rect& r = controls_[twoPortsBoxId(k)].rect;
     r.left = grid.width * 882 / 872;
     r.top = grid.height * 74 / 329 + (k - 1) * rowHeight;
   }
   modes_.table.fill(ModeRow{1, 1, 1});
   settingsPath_ = settingsPath;
-  const SettingsLoad settings = ReadCF(settingsPath_, engine_.sector.data());
+  const SettingsLoad settings = readSettings(settingsPath_, engine_.sector.data());
   languageFlag_ = settings.languageFlag;
   nibbles_ = settings.table;
-  ChangeYY();
-  controls_[ControlId::kForm1].rect.width = kWindowWidth;
-  controls_[ControlId::kForm1].rect.height = kWindowHeight;
+  applyLanguage();
+  controls_[ControlId::kMainWindow].rect.width = kWindowWidth;
+  controls_[ControlId::kMainWindow].rect.height = kWindowHeight;
   if (settings.error) reportError(settings.error->text);
 }
 
-void WindowModel::ChangeYY() {
+void WindowModel::applyLanguage() {
   applyCaptions(controls_, languageFlag_);
   const GridTexts& g = gridTexts(languageFlag_);
   table_.setLanguageTexts(g.header, g.labelPrefix);
-  controls_[ControlId::kAlabel].caption = frameLimitCaption(modes_.frameLimit, languageFlag_);
-  controls_[ControlId::kRBT1].checked = languageFlag_ == kEnglish;
-  controls_[ControlId::kRBT2].checked = languageFlag_ != kEnglish;
+  controls_[ControlId::kFrameLimitLabel].caption = frameLimitCaption(modes_.frameLimit, languageFlag_);
+  controls_[ControlId::kEnglishRadio].checked = languageFlag_ == kEnglish;
+  controls_[ControlId::kChineseRadio].checked = languageFlag_ != kEnglish;
 }
 
-void WindowModel::ENABLECLICK(bool enabled) {
+void WindowModel::setMainButtonsEnabled(bool enabled) {
   for (ControlId id : kMainButtons) controls_[id].enabled = enabled;
 }
 
-void WindowModel::RBT1Click() { switchLanguage(kChinese, kEnglish); }
+void WindowModel::englishClicked() { switchLanguage(kChinese, kEnglish); }
 
-void WindowModel::RBT2Click() { switchLanguage(kEnglish, kChinese); }
+void WindowModel::chineseClicked() { switchLanguage(kEnglish, kChinese); }
 
 void WindowModel::switchLanguage(int32_t from, int32_t to) {
   if (languageFlag_ != from) return;
   languageFlag_ = to;
-  const std::optional<IoError> e = SaveYYV(settingsPath_, languageFlag_);
-  ChangeYY();
+  const std::optional<IoError> e = saveLanguage(settingsPath_, languageFlag_);
+  applyLanguage();
   if (e) reportError(e->text);
 }
 
-void WindowModel::EXBTClick() { closeRequested_ = true; }
+void WindowModel::exitClicked() { closeRequested_ = true; }
 
 // ---- Text fields ----
 
-bool WindowModel::SPEEDNKeyPress(char32_t key) { return isDigit(key) || key < kFirstPrintable; }
-bool WindowModel::BRIGHTNKeyPress(char32_t key) { return isDigit(key) || key < kFirstPrintable; }
-bool WindowModel::CB1KeyPress(char32_t key) { return key < kFirstPrintable; }
-bool WindowModel::E1KeyPress(char32_t key) { return isDigit(key) || key < kFirstPrintable; }
-bool WindowModel::E2KeyPress(char32_t key) { return isDigit(key) || key < kFirstPrintable; }
+bool WindowModel::speedFieldAccepts(char32_t key) { return isDigit(key) || key < kFirstPrintable; }
+bool WindowModel::brightnessFieldAccepts(char32_t key) { return isDigit(key) || key < kFirstPrintable; }
+bool WindowModel::modeSelectorAccepts(char32_t key) { return key < kFirstPrintable; }
+bool WindowModel::startFieldAccepts(char32_t key) { return isDigit(key) || key < kFirstPrintable; }
+bool WindowModel::endFieldAccepts(char32_t key) { return isDigit(key) || key < kFirstPrintable; }
 
 void WindowModel::typeChar(ControlId field, char32_t key) {
   bool passes = false;
   switch (field) {
-    case ControlId::kSPEEDN: passes = SPEEDNKeyPress(key); break;
-    case ControlId::kBRIGHTN: passes = BRIGHTNKeyPress(key); break;
-    case ControlId::kCB11: passes = CB1KeyPress(key); break;
-    case ControlId::kE11: passes = E1KeyPress(key); break;
-    case ControlId::kE22: passes = E2KeyPress(key); break;
+    case ControlId::kSpeedField: passes = speedFieldAccepts(key); break;
+    case ControlId::kBrightnessField: passes = brightnessFieldAccepts(key); break;
+    case ControlId::kModeSelector: passes = modeSelectorAccepts(key); break;
+    case ControlId::kStartField: passes = startFieldAccepts(key); break;
+    case ControlId::kEndField: passes = endFieldAccepts(key); break;
     default: return;
   }
   if (!passes) return;
@@ -121,7 +121,7 @@ void WindowModel::typeChar(ControlId field, char32_t key) {
   } else {
     return;  // another control key: no edit
   }
-  if (field == ControlId::kCB11) CB1Change();
+  if (field == ControlId::kModeSelector) modeSelectorChanged();
 }
 
 void WindowModel::typeText(ControlId field, const std::string& utf8) {
@@ -150,19 +150,19 @@ void WindowModel::leaveNumberField(ControlId field, const std::string& defaultTe
   else text = decimal(*v);
 }
 
-void WindowModel::SPEEDNExit() { leaveNumberField(ControlId::kSPEEDN, kDefaultSpeedText); }
-void WindowModel::BRIGHTNExit() { leaveNumberField(ControlId::kBRIGHTN, kDefaultBrightnessText); }
+void WindowModel::speedFieldLeft() { leaveNumberField(ControlId::kSpeedField, kDefaultSpeedText); }
+void WindowModel::brightnessFieldLeft() { leaveNumberField(ControlId::kBrightnessField, kDefaultBrightnessText); }
 
 // ---- The project table ----
 
-void WindowModel::ADDBTClick() {
+void WindowModel::addFileClicked() {
   const std::optional<std::string> path = port_.openDialog(DialogKind::kOpenProgram);
   if (!path) return;
-  ReadFile(*path);
+  addProgramFile(*path);
   progressPosition_ = 0;
 }
 
-void WindowModel::ReadFile(const std::string& path) {
+void WindowModel::addProgramFile(const std::string& path) {
   if (table_.rowCount() > kMaxFiles) {
     showMessage(Msg::kFilesOver16);
     return;
@@ -183,40 +183,40 @@ void WindowModel::ReadFile(const std::string& path) {
   const ProgramInfo& info = *read.info;
   table_.placeFile(RowCells{path, decimal(info.frames), decimal(info.ports), decimal(info.pixels),
                             decimal(info.frameLength)});
-  ENABLECLICK(true);
+  setMainButtonsEnabled(true);
   modes_.frameLimit = table_.framesOfFirstRow().value_or(0);
   resetModeFilePanel();
-  ChangeYY();
+  applyLanguage();
   const int r = table_.selectedRow();
-  if (info.ports > 2 && r >= 1 && r <= kCheckBoxCount) controls_[checkBoxId(r)].enabled = true;
+  if (info.ports > 2 && r >= 1 && r <= kTwoPortsBoxCount) controls_[twoPortsBoxId(r)].enabled = true;
 }
 
-void WindowModel::DELBTClick() {
+void WindowModel::deleteRowClicked() {
   progressPosition_ = 0;
   if (table_.deleteSelected()) {
     setOutputButtons(false);
-    controls_[ControlId::kDELBT].enabled = false;
+    controls_[ControlId::kDeleteButton].enabled = false;
     modes_.frameLimit = 0;
   } else {
     modes_.frameLimit = table_.framesOfFirstRow().value_or(0);
   }
   resetModeFilePanel();
-  ChangeYY();
-  for (int r = table_.fileCount() + 1; r <= kCheckBoxCount; ++r) controls_[checkBoxId(r)].enabled = false;
+  applyLanguage();
+  for (int r = table_.fileCount() + 1; r <= kTwoPortsBoxCount; ++r) controls_[twoPortsBoxId(r)].enabled = false;
 }
 
-void WindowModel::SGD1SelectCell(int row) { table_.select(row); }
+void WindowModel::rowSelected(int row) { table_.select(row); }
 
-void WindowModel::CheckBoxClick(int r) {
-  if (r < 1 || r > kCheckBoxCount) return;
-  ControlState& box = controls_[checkBoxId(r)];
+void WindowModel::twoPortsBoxClicked(int r) {
+  if (r < 1 || r > kTwoPortsBoxCount) return;
+  ControlState& box = controls_[twoPortsBoxId(r)];
   box.checked = !box.checked;
   table_.setTwoPortFlag(r, box.checked ? kTwoPortsOn : 0);
 }
 
 void WindowModel::resetModeFilePanel() {
-  controls_[ControlId::kPathr].caption = kNoModePath;
-  controls_[ControlId::kbsave].enabled = false;
+  controls_[ControlId::kModePathLabel].caption = kNoModePath;
+  controls_[ControlId::kSaveModeButton].enabled = false;
 }
 
 void WindowModel::setOutputButtons(bool enabled) {
@@ -225,15 +225,15 @@ void WindowModel::setOutputButtons(bool enabled) {
 
 // ---- The batch ----
 
-void WindowModel::OUTPUTBT3Click() { outputClick(OutputKind::kZ71Rgb); }
-void WindowModel::OUTPUTBT4Click() { outputClick(OutputKind::kJ9); }
-void WindowModel::OUTPUTZ58Click() { outputClick(OutputKind::kZ58); }
-void WindowModel::OUTRGBWClick() { outputClick(OutputKind::kZ71Rgbw); }
-void WindowModel::OUTPUTZ94Click() { outputClick(OutputKind::kZ94); }
-void WindowModel::OUTPUTZ6Click() { outputClick(OutputKind::kZ6); }
-void WindowModel::OUTZ36Click() { outputClick(OutputKind::kZ36); }
+void WindowModel::outputZ71RgbClicked() { outputClicked(OutputKind::kZ71Rgb); }
+void WindowModel::outputJ9Clicked() { outputClicked(OutputKind::kJ9); }
+void WindowModel::outputZ58Clicked() { outputClicked(OutputKind::kZ58); }
+void WindowModel::outputZ71RgbwClicked() { outputClicked(OutputKind::kZ71Rgbw); }
+void WindowModel::outputZ94Clicked() { outputClicked(OutputKind::kZ94); }
+void WindowModel::outputZ6Clicked() { outputClicked(OutputKind::kZ6); }
+void WindowModel::outputZ36Clicked() { outputClicked(OutputKind::kZ36); }
 
-void WindowModel::outputClick(OutputKind kind) {
+void WindowModel::outputClicked(OutputKind kind) {
   switch (batch_.start(kind, engine_, table_, *this)) {
     case BatchDriver::Start::kModeFrames:
       showMessage(Msg::kModeFramesOutput);
@@ -244,10 +244,10 @@ void WindowModel::outputClick(OutputKind kind) {
     case BatchDriver::Start::kStarted:
       break;
   }
-  ENABLECLICK(false);
+  setMainButtonsEnabled(false);
 }
 
-void WindowModel::Timer1Timer() {
+void WindowModel::timerTick() {
   if (!batch_.timerEnabled()) return;
   const BatchDriver::Tick t = batch_.tick(engine_, table_, *this);
   switch (t.kind) {
@@ -258,7 +258,7 @@ void WindowModel::Timer1Timer() {
       // All main buttons, not only add, delete and exit: the table can be
       // put right and converted again.
       showMessage(Msg::kFilesOver2);
-      ENABLECLICK(true);
+      setMainButtonsEnabled(true);
       return;
     case BatchDriver::Tick::Kind::kRow:
       break;
@@ -274,7 +274,7 @@ void WindowModel::Timer1Timer() {
       return;
     case WriteResult::Kind::kFailed:
       batch_.stop();
-      ENABLECLICK(true);
+      setMainButtonsEnabled(true);
       reportError(t.write.error);
       return;
   }
@@ -282,19 +282,19 @@ void WindowModel::Timer1Timer() {
 
 void WindowModel::finishBatch() {
   const std::string folder = folderOfPath(table_.cell(1, 1));
-  if (const std::optional<IoError> e = Savetxt(folder)) {
+  if (const std::optional<IoError> e = writeReadme(folder)) {
     reportError(e->text);
   } else {
     showMessage(Msg::kConversionComplete);
   }
-  ENABLECLICK(true);
+  setMainButtonsEnabled(true);
 }
 
-std::optional<IoError> WindowModel::Savetxt(const std::string& folder) {
-  const ReadmeCaptions captions{controls_[ControlId::kRB4].caption,    controls_[ControlId::kSPEEDL].caption,
-                                controls_[ControlId::kSPEEDN].text,    controls_[ControlId::kFs].caption,
-                                controls_[ControlId::kBRIGHTL].caption, controls_[ControlId::kBRIGHTN].text};
-  return led2vqn::Savetxt(folder, dateTime_(), captions, table_);
+std::optional<IoError> WindowModel::writeReadme(const std::string& folder) {
+  const ReadmeCaptions captions{controls_[ControlId::kOtherColourRadio].caption,    controls_[ControlId::kSpeedLabel].caption,
+                                controls_[ControlId::kSpeedField].text,    controls_[ControlId::kFpsLabel].caption,
+                                controls_[ControlId::kBrightnessLabel].caption, controls_[ControlId::kBrightnessField].text};
+  return led2vqn::writeReadme(folder, dateTime_(), captions, table_);
 }
 
 // ---- Messages ----
@@ -308,8 +308,8 @@ void WindowModel::reportError(const std::string& text) { port_.reportError(text)
 RowCells WindowModel::rowCells(int row) const { return table_.rowCells(row); }
 int WindowModel::rowCount() const { return table_.rowCount(); }
 int32_t WindowModel::twoPortFlag(int row) const { return table_.twoPortFlag(row); }
-std::string WindowModel::speedText() const { return controls_[ControlId::kSPEEDN].text; }
-std::string WindowModel::brightnessText() const { return controls_[ControlId::kBRIGHTN].text; }
+std::string WindowModel::speedText() const { return controls_[ControlId::kSpeedField].text; }
+std::string WindowModel::brightnessText() const { return controls_[ControlId::kBrightnessField].text; }
 ModeSettings WindowModel::modes() const { return modes_.settings(multiModeOn()); }
 void WindowModel::setProgressMax(int32_t max) { progressMax_ = max; }
 void WindowModel::setProgress(int32_t position) { progressPosition_ = position; }

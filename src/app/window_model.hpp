@@ -7,8 +7,8 @@
 // re-reads the state; the model reaches the outside only through its
 // WindowPort (message boxes, open dialogs, error reports).
 //
-// Handlers carry the names of the window's controls and events (ADDBTClick,
-// Timer1Timer, ...). A handler of a control that is disabled or hidden is
+// Handlers carry the names of the window's controls and events (addFileClicked,
+// timerTick, ...). A handler of a control that is disabled or hidden is
 // never called by a view; the model does not check that itself.
 #pragma once
 
@@ -47,22 +47,22 @@ class WindowModel : private ConversionHost {
   // Window creation: blank grid, defaults, check box places, the settings
   // file at `settingsPath` (language and NibbleTable; created empty when
   // missing), then the captions of the saved language.
-  void FormCreate(const std::string& settingsPath);
+  void windowCreated(const std::string& settingsPath);
   // Applies every caption, grid header and row label of the current language.
-  void ChangeYY();
+  void applyLanguage();
   // Enables (true) or disables (false) the add, delete, exit and seven output buttons.
-  void ENABLECLICK(bool enabled);
-  void RBT1Click();  // English
-  void RBT2Click();  // Chinese
-  void EXBTClick();  // asks the view to close the window
+  void setMainButtonsEnabled(bool enabled);
+  void englishClicked();  // English
+  void chineseClicked();  // Chinese
+  void exitClicked();  // asks the view to close the window
 
   // ---- Text fields: keys pass each field's key filter ----
 
-  static bool SPEEDNKeyPress(char32_t key);   // digits and control keys
-  static bool BRIGHTNKeyPress(char32_t key);  // digits and control keys
-  static bool CB1KeyPress(char32_t key);      // control keys only
-  static bool E1KeyPress(char32_t key);       // digits and control keys
-  static bool E2KeyPress(char32_t key);       // digits and control keys
+  static bool speedFieldAccepts(char32_t key);   // digits and control keys
+  static bool brightnessFieldAccepts(char32_t key);  // digits and control keys
+  static bool modeSelectorAccepts(char32_t key);      // control keys only
+  static bool startFieldAccepts(char32_t key);       // digits and control keys
+  static bool endFieldAccepts(char32_t key);       // digits and control keys
   // One key typed into SPEEDN, BRIGHTN, CB11, E11 or E22. A key the filter
   // passes is appended; a passing backspace (8) removes the last character;
   // other control keys change nothing.
@@ -72,49 +72,49 @@ class WindowModel : private ConversionHost {
   // Replaces a field's text without the key filter (clearing, pasting).
   void setFieldText(ControlId field, const std::string& text);
   // Leaving the fields: empty gives the default, the value is kept in 1 .. 100.
-  void SPEEDNExit();
-  void BRIGHTNExit();
+  void speedFieldLeft();
+  void brightnessFieldLeft();
 
   // ---- The project table ----
 
-  // The open dialog, then ReadFile with the chosen path; progress bar to 0.
-  void ADDBTClick();
+  // The open dialog, then addProgramFile with the chosen path; progress bar to 0.
+  void addFileClicked();
   // Checks one program file and enters it below the selected row.
-  void ReadFile(const std::string& path);
+  void addProgramFile(const std::string& path);
   // Removes the selected row.
-  void DELBTClick();
+  void deleteRowClicked();
   // Selects a grid row (1 .. rowCount() - 1).
-  void SGD1SelectCell(int row);
+  void rowSelected(int row);
   // A click on "2 ports" box r (1 .. 20): toggles it; TwoPortFlag r := 10 when checked, else 0.
-  void CheckBoxClick(int r);
+  void twoPortsBoxClicked(int r);
 
   // ---- The batch ----
 
-  void OUTPUTBT3Click();  // Z71 RGB
-  void OUTPUTBT4Click();  // J9 ("Output Z2.8 (10K)")
-  void OUTPUTZ58Click();  // Z58 RGB
-  void OUTRGBWClick();    // Z71 RGBW
-  void OUTPUTZ94Click();  // Z94 RGB
-  void OUTPUTZ6Click();   // Z6
-  void OUTZ36Click();     // Z36
+  void outputZ71RgbClicked();  // Z71 RGB
+  void outputJ9Clicked();  // J9 ("Output Z2.8 (10K)")
+  void outputZ58Clicked();  // Z58 RGB
+  void outputZ71RgbwClicked();    // Z71 RGBW
+  void outputZ94Clicked();  // Z94 RGB
+  void outputZ6Clicked();   // Z6
+  void outputZ36Clicked();     // Z36
   // The output button of `kind`.
-  void outputClick(OutputKind kind);
+  void outputClicked(OutputKind kind);
   // One timer tick: converts the next row or ends the batch.
-  void Timer1Timer();
+  void timerTick();
   // Writes Readme.txt into `folder` with the window's current texts.
-  std::optional<IoError> Savetxt(const std::string& folder);
+  std::optional<IoError> writeReadme(const std::string& folder);
 
   // ---- The mode panel (src/modes/mode_panel.cpp) ----
 
-  void ChkB2Click();    // a click on the multi-mode box: toggles it
-  void B1Click();       // removes the last mode
-  void BB1Click();      // adds a mode
-  void CB1Change();     // shows the selected mode's range in E11 and E22
-  // The user picks item `index` (0-based) of CB11: its text becomes the item, then CB1Change.
+  void multiModeClicked();    // a click on the multi-mode box: toggles it
+  void removeModeClicked();       // removes the last mode
+  void addModeClicked();      // adds a mode
+  void modeSelectorChanged();     // shows the selected mode's range in E11 and E22
+  // The user picks item `index` (0-based) of CB11: its text becomes the item, then modeSelectorChanged.
   void chooseModeItem(int index);
-  void BitBtn4Click();  // OK: stores the range of the selected mode
-  void breadClick();    // Read mode
-  void bsaveClick();    // Save mode
+  void modeOkClicked();  // OK: stores the range of the selected mode
+  void readModeClicked();    // Read mode
+  void saveModeClicked();    // Save mode
 
   // ---- State ----
 
@@ -135,7 +135,7 @@ class WindowModel : private ConversionHost {
   int32_t progressMax() const { return progressMax_; }
   int32_t progressPosition() const { return progressPosition_; }
   bool closeRequested() const { return closeRequested_; }
-  bool multiModeOn() const { return controls_[ControlId::kChkB2].checked; }
+  bool multiModeOn() const { return controls_[ControlId::kMultiModeBox].checked; }
   // Grid geometry set at window creation: widths of columns 0 .. 3, height of row 0.
   const std::array<int, 4>& gridColumnWidths() const { return columnWidths_; }
   int gridHeaderHeight() const { return headerHeight_; }

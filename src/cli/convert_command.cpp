@@ -3,8 +3,8 @@
 
 #include "app/script_runner.hpp"
 #include "cli/commands.hpp"
-#include "output/decimal_text.hpp"
-#include "output/file_io.hpp"
+#include "base/decimal_text.hpp"
+#include "base/file_io.hpp"
 
 namespace led2vqn::cli {
 namespace {
@@ -48,7 +48,7 @@ int runConvert(const ConvertOptions& o) {
 
   ScriptPort port(std::cout);
   WindowModel model(port);
-  model.FormCreate(o.settingsPath);
+  model.windowCreated(o.settingsPath);
   ScriptRunner runner(model, port, currentFolder());
   for (const ScriptAction& a : actions) {
     if (const std::optional<std::string> reason = runner.apply(a)) {

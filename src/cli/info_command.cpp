@@ -6,8 +6,8 @@
 #include "app/settings_file.hpp"
 #include "cli/commands.hpp"
 #include "input/program_reader.hpp"
-#include "output/decimal_text.hpp"
-#include "output/file_io.hpp"
+#include "base/decimal_text.hpp"
+#include "base/file_io.hpp"
 
 namespace led2vqn::cli {
 namespace {
@@ -48,7 +48,7 @@ int runInfo(const std::vector<std::string>& files, bool json, const std::string&
   // The settings file is read as the window reads it, but never created here.
   std::vector<uint8_t> buffer(kSettingsReadBytes);
   NibbleTable table{};
-  if (fileExists(settingsPath)) table = ReadCF(settingsPath, buffer.data()).table;
+  if (fileExists(settingsPath)) table = readSettings(settingsPath, buffer.data()).table;
 
   bool allAccepted = true;
   for (const std::string& file : files) {

@@ -7,7 +7,7 @@
 
 #include "cli/commands.hpp"
 #if defined(LED2VQN_HAVE_GUI)
-#include "cli/window_entry.hpp"
+#include "gui/window_entry.hpp"
 #endif
 
 namespace led2vqn::cli {

@@ -18,7 +18,7 @@ int runScript(const std::string& scriptPath, const std::string& settingsPath) {
 
   ScriptPort port(std::cout);
   WindowModel model(port);
-  model.FormCreate(settingsPath);
+  model.windowCreated(settingsPath);
   ScriptRunner runner(model, port, currentFolder());
   if (const std::optional<ScriptStop> stop = runner.run(lines)) {
     std::cout.flush();

@@ -108,25 +108,25 @@ struct Click {
 };
 
 const Click kClicks[] = {
-    {C::kADDBT, &WindowModel::ADDBTClick},         {C::kDELBT, &WindowModel::DELBTClick},
-    {C::kOUTPUTZ58, &WindowModel::OUTPUTZ58Click}, {C::kOUTPUTBT, &WindowModel::OUTPUTBT3Click},
-    {C::kOUTRGBW, &WindowModel::OUTRGBWClick},     {C::kOUTPUTBT4, &WindowModel::OUTPUTBT4Click},
-    {C::kOUTZ36, &WindowModel::OUTZ36Click},       {C::kEXBT, &WindowModel::EXBTClick},
-    {C::kRBT1, &WindowModel::RBT1Click},           {C::kRBT2, &WindowModel::RBT2Click},
-    {C::kOUTPUTZ94, &WindowModel::OUTPUTZ94Click}, {C::kOUTPUTZ6, &WindowModel::OUTPUTZ6Click},
-    {C::kChkB2, &WindowModel::ChkB2Click},         {C::kbread, &WindowModel::breadClick},
-    {C::kbsave, &WindowModel::bsaveClick},         {C::kB11, &WindowModel::B1Click},
-    {C::kBB11, &WindowModel::BB1Click},            {C::kBOK, &WindowModel::BitBtn4Click},
+    {C::kAddButton, &WindowModel::addFileClicked},         {C::kDeleteButton, &WindowModel::deleteRowClicked},
+    {C::kOutputZ58Button, &WindowModel::outputZ58Clicked}, {C::kOutputZ71RgbButton, &WindowModel::outputZ71RgbClicked},
+    {C::kOutputZ71RgbwButton, &WindowModel::outputZ71RgbwClicked},     {C::kOutputJ9Button, &WindowModel::outputJ9Clicked},
+    {C::kOutputZ36Button, &WindowModel::outputZ36Clicked},       {C::kExitButton, &WindowModel::exitClicked},
+    {C::kEnglishRadio, &WindowModel::englishClicked},           {C::kChineseRadio, &WindowModel::chineseClicked},
+    {C::kOutputZ94Button, &WindowModel::outputZ94Clicked}, {C::kOutputZ6Button, &WindowModel::outputZ6Clicked},
+    {C::kMultiModeBox, &WindowModel::multiModeClicked},         {C::kReadModeButton, &WindowModel::readModeClicked},
+    {C::kSaveModeButton, &WindowModel::saveModeClicked},         {C::kRemoveModeButton, &WindowModel::removeModeClicked},
+    {C::kAddModeButton, &WindowModel::addModeClicked},            {C::kModeOkButton, &WindowModel::modeOkClicked},
 };
 
 // The key filter of a text field.
 KeyFilterValidator::KeyFilter keyFilterOf(ControlId id) {
   switch (id) {
-    case C::kSPEEDN: return &WindowModel::SPEEDNKeyPress;
-    case C::kBRIGHTN: return &WindowModel::BRIGHTNKeyPress;
-    case C::kE11: return &WindowModel::E1KeyPress;
-    case C::kE22: return &WindowModel::E2KeyPress;
-    default: return &WindowModel::CB1KeyPress;  // control keys only: no text
+    case C::kSpeedField: return &WindowModel::speedFieldAccepts;
+    case C::kBrightnessField: return &WindowModel::brightnessFieldAccepts;
+    case C::kStartField: return &WindowModel::startFieldAccepts;
+    case C::kEndField: return &WindowModel::endFieldAccepts;
+    default: return &WindowModel::modeSelectorAccepts;  // control keys only: no text
   }
 }
 
@@ -136,7 +136,7 @@ QString qt(const std::string& utf8) { return QString::fromStdString(utf8); }
 
 MainWindow::MainWindow(WindowPort& port, const std::string& settingsPath, QWidget* parent)
     : QWidget(parent), model_(port) {
-  model_.FormCreate(settingsPath);
+  model_.windowCreated(settingsPath);
 
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
@@ -153,14 +153,14 @@ MainWindow::MainWindow(WindowPort& port, const std::string& settingsPath, QWidge
   setFixedSize(kWindowWidth, kWindowHeight);
 
   for (std::size_t i = 1; i < kControlCount; ++i) createWidget(static_cast<ControlId>(i));
-  widgets_[indexOf(C::kForm1)] = this;
+  widgets_[indexOf(C::kMainWindow)] = this;
   for (std::size_t i = 1; i < kControlCount; ++i) connectWidget(static_cast<ControlId>(i));
   timer1_.setTimerType(Qt::PreciseTimer);
   connect(&timer1_, &QTimer::timeout, this, [this] {
     // One tick at a time: the timer waits while a tick (and any message box
     // it shows) runs, and refresh() starts it again while the batch goes on.
     timer1_.stop();
-    handle([this] { model_.Timer1Timer(); });
+    handle([this] { model_.timerTick(); });
   });
   refresh();
 }
@@ -169,7 +169,7 @@ MainWindow::~MainWindow() = default;
 
 QWidget* MainWindow::widget(ControlId id) const { return widgets_[indexOf(id)]; }
 
-QTableWidget* MainWindow::grid() const { return static_cast<QTableWidget*>(widget(C::kSGD1)); }
+QTableWidget* MainWindow::grid() const { return static_cast<QTableWidget*>(widget(C::kFileGrid)); }
 
 template <class Handler>
 void MainWindow::handle(Handler handler) {
@@ -179,7 +179,7 @@ void MainWindow::handle(Handler handler) {
 
 void MainWindow::createWidget(ControlId id) {
   const ControlState& s = model_.controls()[id];
-  QWidget* parent = s.parent == C::kForm1 ? static_cast<QWidget*>(this) : widget(s.parent);
+  QWidget* parent = s.parent == C::kMainWindow ? static_cast<QWidget*>(this) : widget(s.parent);
   QWidget* w = nullptr;
   QFont font = font_;
   switch (s.kind) {
@@ -261,31 +261,31 @@ void MainWindow::connectWidget(ControlId id) {
             [this, handler] { handle([this, handler] { (model_.*handler)(); }); });
     return;
   }
-  for (int r = 1; r <= kCheckBoxCount; ++r) {
-    if (id != checkBoxId(r)) continue;
+  for (int r = 1; r <= kTwoPortsBoxCount; ++r) {
+    if (id != twoPortsBoxId(r)) continue;
     connect(static_cast<QCheckBox*>(widget(id)), &QCheckBox::clicked, this,
-            [this, r] { handle([this, r] { model_.CheckBoxClick(r); }); });
+            [this, r] { handle([this, r] { model_.twoPortsBoxClicked(r); }); });
     return;
   }
   switch (id) {
-    case C::kSPEEDN:
-    case C::kBRIGHTN:
-    case C::kE11:
-    case C::kE22: {
+    case C::kSpeedField:
+    case C::kBrightnessField:
+    case C::kStartField:
+    case C::kEndField: {
       auto* field = static_cast<FieldEdit*>(widget(id));
       connect(field, &QLineEdit::textEdited, this,
               [this, id](const QString& text) { handle([&] { model_.setFieldText(id, text.toStdString()); }); });
-      if (id == C::kSPEEDN) connect(field, &FieldEdit::left, this, [this] { handle([this] { model_.SPEEDNExit(); }); });
-      if (id == C::kBRIGHTN) connect(field, &FieldEdit::left, this, [this] { handle([this] { model_.BRIGHTNExit(); }); });
+      if (id == C::kSpeedField) connect(field, &FieldEdit::left, this, [this] { handle([this] { model_.speedFieldLeft(); }); });
+      if (id == C::kBrightnessField) connect(field, &FieldEdit::left, this, [this] { handle([this] { model_.brightnessFieldLeft(); }); });
       return;
     }
-    case C::kCB11:
+    case C::kModeSelector:
       connect(static_cast<QComboBox*>(widget(id)), &QComboBox::activated, this,
               [this](int index) { handle([&] { model_.chooseModeItem(index); }); });
       return;
-    case C::kSGD1:
+    case C::kFileGrid:
       connect(grid(), &QTableWidget::currentCellChanged, this, [this](int row) {
-        if (row >= 0) handle([&] { model_.SGD1SelectCell(row + 1); });
+        if (row >= 0) handle([&] { model_.rowSelected(row + 1); });
       });
       return;
     default:

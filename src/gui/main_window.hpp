@@ -33,7 +33,7 @@ class MainWindow : public QWidget {
   ~MainWindow() override;
 
   WindowModel& model() { return model_; }
-  // The widget that draws control `id` (this window for kForm1).
+  // The widget that draws control `id` (this window for kMainWindow).
   QWidget* widget(ControlId id) const;
   // The grid SGD1.
   QTableWidget* grid() const;

@@ -1,5 +1,5 @@
 // `led2vqn` without a sub-command: the main window.
-#include "cli/window_entry.hpp"
+#include "gui/window_entry.hpp"
 
 #include <clocale>
 #include <cstdlib>

@@ -5,7 +5,7 @@
 #include <utility>
 #include <sys/stat.h>
 
-#include "output/engine_state.hpp"
+#include "base/bytes.hpp"
 
 namespace led2vqn {
 

@@ -26,7 +26,7 @@
 #include <optional>
 #include <string>
 
-#include "output/file_io.hpp"
+#include "base/file_io.hpp"
 
 namespace led2vqn {
 
@@ -77,7 +77,7 @@ constexpr int32_t chipCodeOf(uint8_t b18, uint8_t b19) { return (b19 & 0x0F) * 8
 // REQUIRES: header has at least 11 bytes.
 int32_t decodeFrameLength(const uint8_t* header, const NibbleTable& table);
 
-// The checks of ReadFile that look at the file (size, magic, controller,
+// The checks of addProgramFile that look at the file (size, magic, controller,
 // chip, frame length) in their order; the header's 512 bytes are read into
 // `headerBuffer` (the engine's SectorBuffer). Opens read-only, never creates.
 // A path naming no file gives kOpenFile. Never touches the project table.

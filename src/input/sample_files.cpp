@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <utility>
 
-#include "output/engine_state.hpp"
+#include "base/bytes.hpp"
 
 namespace led2vqn::samples {
 

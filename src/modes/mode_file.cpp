@@ -8,10 +8,10 @@
 #include <unistd.h>
 
 #include "app/window_model.hpp"
-#include "output/bytes.hpp"
-#include "output/decimal_text.hpp"
+#include "base/bytes.hpp"
+#include "base/decimal_text.hpp"
 #include "output/engine_state.hpp"
-#include "output/file_io.hpp"
+#include "base/file_io.hpp"
 
 namespace led2vqn {
 namespace {
@@ -92,22 +92,22 @@ class InPlaceFile {
   std::string path_;
 };
 
-// Everything Readmod changes, applied only once the whole header is accepted.
+// Everything readModeFile changes, applied only once the whole header is accepted.
 void showModeFile(WindowModel& window, const ModeFileHeader& h, const std::string& path) {
   Controls& c = window.controls();
   ModeState& modes = window.modeState();
 
   modes.frameLimit = h.frames;
-  if (h.framePeriod && *h.framePeriod > 0) c[ControlId::kSPEEDN].text = speedTextOfPeriod(*h.framePeriod);
-  if (h.brightness) c[ControlId::kBRIGHTN].text = decimal(*h.brightness);
+  if (h.framePeriod && *h.framePeriod > 0) c[ControlId::kSpeedField].text = speedTextOfPeriod(*h.framePeriod);
+  if (h.brightness) c[ControlId::kBrightnessField].text = decimal(*h.brightness);
 
-  ControlState& selector = c[ControlId::kCB11];
+  ControlState& selector = c[ControlId::kModeSelector];
   while (selector.items.size() > 1) {
     selector.items.pop_back();
     selector.text = "1";
   }
   modes.count = 1;
-  c[ControlId::kLN2].caption = "1";
+  c[ControlId::kModeCountLabel].caption = "1";
 
   ModeRow& first = modes.table[0];
   if (h.modeBlock) {
@@ -116,19 +116,19 @@ void showModeFile(WindowModel& window, const ModeFileHeader& h, const std::strin
       selector.items.push_back(decimal(m));
       selector.text = "1";
     }
-    c[ControlId::kLN2].caption = decimal(modes.count);
+    c[ControlId::kModeCountLabel].caption = decimal(modes.count);
     for (int32_t i = 0; i < modes.count; ++i) modes.table[static_cast<std::size_t>(i)] = h.modes[static_cast<std::size_t>(i)];
   } else {
     first.start = 1;  // the direction flag stays as it was
     first.end = h.frames;
   }
-  c[ControlId::kE11].text = decimal(first.start);
-  c[ControlId::kE22].text = decimal(first.end);
+  c[ControlId::kStartField].text = decimal(first.start);
+  c[ControlId::kEndField].text = decimal(first.end);
 
   modes.path = path;
-  c[ControlId::kPathr].caption = path;
-  c[ControlId::kbsave].enabled = true;
-  window.ChangeYY();
+  c[ControlId::kModePathLabel].caption = path;
+  c[ControlId::kSaveModeButton].enabled = true;
+  window.applyLanguage();
 }
 
 }  // namespace
@@ -172,7 +172,7 @@ void rewriteModeBlock(Generator& rng, uint8_t* sector, const ModeSettings& modes
   setCheckBytes(sector, kSectorBytes);
 }
 
-void Readmod(WindowModel& window, const std::string& path) {
+void readModeFile(WindowModel& window, const std::string& path) {
   EngineState& engine = window.engine();
   uint8_t* sector = engine.sector.data();
   {
@@ -217,7 +217,7 @@ void Readmod(WindowModel& window, const std::string& path) {
   showModeFile(window, decoded.header, path);
 }
 
-void SaveMode(WindowModel& window) {
+void saveModeFile(WindowModel& window) {
   const ModeState& modes = window.modeState();
   EngineState& engine = window.engine();
   uint8_t* sector = engine.sector.data();

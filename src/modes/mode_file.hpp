@@ -66,18 +66,18 @@ ModeFileDecode decodeModeFile(const uint8_t* sector, std::size_t size);
 // 1 <= modes.count <= 80, modes.table set.
 void rewriteModeBlock(Generator& rng, uint8_t* sector, const ModeSettings& modes);
 
-// Readmod: reads the header of the card at `path` into the window's mode
+// readModeFile: reads the header of the card at `path` into the window's mode
 // state (ModeFrameLimit, ModeCount, ModeTable, ModePath, CB11's items, the
 // texts of SPEEDN, BRIGHTN, E11, E22, LN2 and Pathr) and enables Save mode.
 // The file is opened for reading only and never created. A refused file
 // shows its message and changes nothing of the window.
-void Readmod(WindowModel& window, const std::string& path);
+void readModeFile(WindowModel& window, const std::string& path);
 
 // Save mode: rewrites the mode block of the card at the window's ModePath
 // with the current ModeCount and ModeTable, in place, then shows "Mode Save
 // successful!". Only cards whose magic begins with "KWD" keep saved modes.
 // The file is opened for reading and writing before anything else and never
 // created; a refused card is left as it was.
-void SaveMode(WindowModel& window);
+void saveModeFile(WindowModel& window);
 
 }  // namespace led2vqn

@@ -3,51 +3,51 @@
 // mode frame limit.
 #include "app/window_model.hpp"
 #include "modes/mode_file.hpp"
-#include "output/decimal_text.hpp"
+#include "base/decimal_text.hpp"
 
 namespace led2vqn {
 namespace {
 
 // The controls that multi-mode switches on and off (Save mode only off).
 constexpr ControlId kPanelControls[] = {
-    ControlId::kbread, ControlId::kbsave,   ControlId::kB11,        ControlId::kBB11,     ControlId::kCB11,
-    ControlId::kE11,   ControlId::kE22,     ControlId::kBOK,        ControlId::kAlabel,   ControlId::kLN2,
-    ControlId::kStartlabel, ControlId::kendlabel, ControlId::kLabel8, ControlId::kPathr, ControlId::kmodel,
+    ControlId::kReadModeButton, ControlId::kSaveModeButton,   ControlId::kRemoveModeButton,        ControlId::kAddModeButton,     ControlId::kModeSelector,
+    ControlId::kStartField,   ControlId::kEndField,     ControlId::kModeOkButton,        ControlId::kFrameLimitLabel,   ControlId::kModeCountLabel,
+    ControlId::kStartLabel, ControlId::kEndLabel, ControlId::kToLabel, ControlId::kModePathLabel, ControlId::kModeTitleLabel,
 };
 
 }  // namespace
 
-void WindowModel::ChkB2Click() {
-  ControlState& box = controls_[ControlId::kChkB2];
+void WindowModel::multiModeClicked() {
+  ControlState& box = controls_[ControlId::kMultiModeBox];
   box.checked = !box.checked;
-  for (ControlId id : kPanelControls) controls_[id].enabled = box.checked && id != ControlId::kbsave;
+  for (ControlId id : kPanelControls) controls_[id].enabled = box.checked && id != ControlId::kSaveModeButton;
   modes_.path = kNoModePath;
-  controls_[ControlId::kPathr].caption = modes_.path;
+  controls_[ControlId::kModePathLabel].caption = modes_.path;
   if (!box.checked) {
     modes_.frameLimit = 0;
-    ChangeYY();
+    applyLanguage();
   }
 }
 
-void WindowModel::BB1Click() {
+void WindowModel::addModeClicked() {
   if (modes_.count >= kMaxModes) return;
   ++modes_.count;
-  controls_[ControlId::kLN2].caption = decimal(modes_.count);
-  controls_[ControlId::kCB11].items.push_back(decimal(modes_.count));
-  controls_[ControlId::kCB11].text = "1";
+  controls_[ControlId::kModeCountLabel].caption = decimal(modes_.count);
+  controls_[ControlId::kModeSelector].items.push_back(decimal(modes_.count));
+  controls_[ControlId::kModeSelector].text = "1";
 }
 
-void WindowModel::B1Click() {
+void WindowModel::removeModeClicked() {
   if (modes_.count <= kMinModes) return;
   --modes_.count;
-  controls_[ControlId::kLN2].caption = decimal(modes_.count);
-  std::vector<std::string>& items = controls_[ControlId::kCB11].items;
+  controls_[ControlId::kModeCountLabel].caption = decimal(modes_.count);
+  std::vector<std::string>& items = controls_[ControlId::kModeSelector].items;
   if (static_cast<std::size_t>(modes_.count) < items.size()) items.erase(items.begin() + modes_.count);
-  controls_[ControlId::kCB11].text = "1";
+  controls_[ControlId::kModeSelector].text = "1";
 }
 
-void WindowModel::CB1Change() {
-  const std::string& text = controls_[ControlId::kCB11].text;
+void WindowModel::modeSelectorChanged() {
+  const std::string& text = controls_[ControlId::kModeSelector].text;
   const std::optional<int32_t> m = parseInteger(text);
   if (!m) {
     reportError(notAnIntegerText(text));
@@ -55,20 +55,20 @@ void WindowModel::CB1Change() {
   }
   if (*m < 1 || *m > kMaxModes) return;  // the selector only holds 1 .. ModeCount
   const ModeRow& row = modes_.table[static_cast<std::size_t>(*m - 1)];
-  controls_[ControlId::kE11].text = decimal(row.start);
-  controls_[ControlId::kE22].text = decimal(row.end);
+  controls_[ControlId::kStartField].text = decimal(row.start);
+  controls_[ControlId::kEndField].text = decimal(row.end);
 }
 
 void WindowModel::chooseModeItem(int index) {
-  const std::vector<std::string>& items = controls_[ControlId::kCB11].items;
+  const std::vector<std::string>& items = controls_[ControlId::kModeSelector].items;
   if (index < 0 || static_cast<std::size_t>(index) >= items.size()) return;
-  controls_[ControlId::kCB11].text = items[static_cast<std::size_t>(index)];
-  CB1Change();
+  controls_[ControlId::kModeSelector].text = items[static_cast<std::size_t>(index)];
+  modeSelectorChanged();
 }
 
-void WindowModel::BitBtn4Click() {
+void WindowModel::modeOkClicked() {
   std::optional<int32_t> values[3];
-  const ControlId fields[3] = {ControlId::kCB11, ControlId::kE11, ControlId::kE22};
+  const ControlId fields[3] = {ControlId::kModeSelector, ControlId::kStartField, ControlId::kEndField};
   for (int k = 0; k < 3; ++k) {
     const std::string& text = controls_[fields[k]].text;
     values[k] = parseInteger(text);
@@ -86,11 +86,11 @@ void WindowModel::BitBtn4Click() {
   modes_.table[static_cast<std::size_t>(m - 1)] = ModeRow{s, e, e > s ? 0 : kReversedModeFlag};
 }
 
-void WindowModel::breadClick() {
+void WindowModel::readModeClicked() {
   const std::optional<std::string> path = port_.openDialog(DialogKind::kOpenMode);
-  if (path) Readmod(*this, *path);
+  if (path) readModeFile(*this, *path);
 }
 
-void WindowModel::bsaveClick() { SaveMode(*this); }
+void WindowModel::saveModeClicked() { saveModeFile(*this); }
 
 }  // namespace led2vqn

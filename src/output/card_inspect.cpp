@@ -4,8 +4,8 @@
 #include <cstring>
 #include <memory>
 
-#include "output/bytes.hpp"
-#include "output/decimal_text.hpp"
+#include "base/bytes.hpp"
+#include "base/decimal_text.hpp"
 #include "output/engine_state.hpp"
 
 namespace led2vqn {

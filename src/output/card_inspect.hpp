@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "output/card_model.hpp"
-#include "output/file_io.hpp"
+#include "base/file_io.hpp"
 #include "output/header.hpp"
 
 namespace led2vqn {

@@ -33,11 +33,11 @@
 #include <cstring>
 #include <optional>
 
-#include "output/bytes.hpp"
+#include "base/bytes.hpp"
 #include "output/card_model.hpp"
 #include "output/card_placement.hpp"
-#include "output/decimal_text.hpp"
-#include "output/file_io.hpp"
+#include "base/decimal_text.hpp"
+#include "base/file_io.hpp"
 
 namespace led2vqn {
 

@@ -8,11 +8,11 @@
 #include <cstdint>
 #include <memory>
 
+#include "base/bytes.hpp"
 #include "output/random.hpp"
 
 namespace led2vqn {
 
-inline constexpr std::size_t kSectorBytes = 512;
 inline constexpr std::size_t kWorkingBufferBytes = 350000;
 inline constexpr std::size_t kFillerBytes = 300000;
 

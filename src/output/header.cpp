@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "output/bytes.hpp"
-#include "output/decimal_text.hpp"
+#include "base/bytes.hpp"
+#include "base/decimal_text.hpp"
 
 namespace led2vqn {
 

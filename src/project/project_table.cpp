@@ -1,6 +1,6 @@
 #include "project/project_table.hpp"
 
-#include "output/decimal_text.hpp"
+#include "base/decimal_text.hpp"
 
 namespace led2vqn {
 namespace {

@@ -6,7 +6,7 @@
 #include <iconv.h>
 
 #include "app/messages.hpp"
-#include "output/decimal_text.hpp"
+#include "base/decimal_text.hpp"
 
 namespace led2vqn {
 namespace {
@@ -115,7 +115,7 @@ std::string toGbk(const std::string& utf8) {
   return out;
 }
 
-std::optional<IoError> Savetxt(const std::string& folder, const std::string& dateTime,
+std::optional<IoError> writeReadme(const std::string& folder, const std::string& dateTime,
                                const ReadmeCaptions& captions, const ProjectTable& table) {
   const ReadmeLines text = readmeLines(dateTime, captions, table);
   if (text.error) return IoError{*text.error};

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "output/file_io.hpp"
+#include "base/file_io.hpp"
 #include "project/project_table.hpp"
 
 namespace led2vqn {
@@ -50,7 +50,7 @@ ReadmeLines readmeLines(const std::string& dateTime, const ReadmeCaptions& capti
 std::string toGbk(const std::string& utf8);
 
 // Writes the readme into `folder` (folder + "/Readme.txt"), atomically.
-std::optional<IoError> Savetxt(const std::string& folder, const std::string& dateTime,
+std::optional<IoError> writeReadme(const std::string& folder, const std::string& dateTime,
                                const ReadmeCaptions& captions, const ProjectTable& table);
 
 }  // namespace led2vqn

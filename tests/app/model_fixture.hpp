@@ -43,7 +43,7 @@ class ModelTest : public support::TempDirTest {
   // Writes the settings file (language byte 0x30 or 0x31) and creates the window.
   void start(uint8_t languageByte = 0x30, std::size_t size = 1000) {
     dir.write("Gcode.sdc", samples::settingsBytes(kTableSeed, size, languageByte));
-    model.FormCreate(dir.file("Gcode.sdc"));
+    model.windowCreated(dir.file("Gcode.sdc"));
   }
 
   // A program file in the folder; returns its path.
@@ -56,27 +56,27 @@ class ModelTest : public support::TempDirTest {
   // The add button with the dialog answering `path`.
   void add(const std::string& path) {
     port.answers.push_back(path);
-    model.ADDBTClick();
+    model.addFileClicked();
   }
 
   // Picks mode m (1-based), types its start and end, clicks OK.
   void setMode(int m, const std::string& start, const std::string& end) {
     model.chooseModeItem(m - 1);
-    for (auto [id, text] : {std::pair{ControlId::kE11, start}, {ControlId::kE22, end}}) {
+    for (auto [id, text] : {std::pair{ControlId::kStartField, start}, {ControlId::kEndField, end}}) {
       model.setFieldText(id, "");
       model.typeText(id, text);
     }
-    model.BitBtn4Click();
+    model.modeOkClicked();
   }
   // Clicks the mode count up or down to n.
   void setModeCount(int n) {
-    while (model.modeState().count < n) model.BB1Click();
-    while (model.modeState().count > n) model.B1Click();
+    while (model.modeState().count < n) model.addModeClicked();
+    while (model.modeState().count > n) model.removeModeClicked();
   }
   // Clicks an output button and lets the timer tick until the batch has ended.
   void output(OutputKind kind) {
-    model.outputClick(kind);
-    for (int ticks = 0; model.timerEnabled() && ticks < 1000; ++ticks) model.Timer1Timer();
+    model.outputClicked(kind);
+    for (int ticks = 0; model.timerEnabled() && ticks < 1000; ++ticks) model.timerTick();
   }
 
   const ControlState& control(ControlId id) const { return model.controls()[id]; }

@@ -14,7 +14,7 @@ class ScriptRunnerTest : public support::TempDirTest {
  protected:
   ScriptRunnerTest() : port(out), model(port), runner(model, port, dir.path() + "/") {
     dir.write("Gcode.sdc", samples::settingsBytes(3));
-    model.FormCreate(dir.file("Gcode.sdc"));
+    model.windowCreated(dir.file("Gcode.sdc"));
   }
 
   void program(const std::string& name, int ports) {

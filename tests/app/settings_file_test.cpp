@@ -17,7 +17,7 @@ class SettingsFile : public support::TempDirTest {
  protected:
   SettingsLoad load(const Bytes& bytes) {
     dir.write("Gcode.sdc", bytes);
-    return ReadCF(path, sector.data());
+    return readSettings(path, sector.data());
   }
   Bytes sector = Bytes(350000, 0);
   std::string path = dir.file("Gcode.sdc");
@@ -38,24 +38,24 @@ TEST_F(SettingsFile, Byte7IsTheLanguageAndTheTableTheLowNibblesOfTheBytesThereAr
 }
 
 TEST_F(SettingsFile, MissingFileIsCreatedEmptyFilesOf32BytesOrLessHoldNothingSaveWritesByte7Only) {
-  EXPECT_EQ(ReadCF(path, sector.data()).table, NibbleTable{});
+  EXPECT_EQ(readSettings(path, sector.data()).table, NibbleTable{});
   EXPECT_EQ(readBytes(path), Bytes{});
-  EXPECT_FALSE(SaveYYV(path, 10).has_value());
-  EXPECT_FALSE(SaveYYV(dir.file("other.sdc"), 10).has_value());  // SaveYYV creates nothing
+  EXPECT_FALSE(saveLanguage(path, 10).has_value());
+  EXPECT_FALSE(saveLanguage(dir.file("other.sdc"), 10).has_value());  // saveLanguage creates nothing
   EXPECT_EQ(dir.names(), std::vector<std::string>{"Gcode.sdc"});
   EXPECT_EQ(readBytes(path), Bytes{});
   Bytes bytes(32, 0x31);
   EXPECT_EQ(load(bytes).languageFlag, 0);
-  EXPECT_FALSE(SaveYYV(path, 0).has_value());
+  EXPECT_FALSE(saveLanguage(path, 0).has_value());
   EXPECT_EQ(readBytes(path), bytes);
   bytes.push_back(0x31);  // 33 bytes: the language counts
   EXPECT_EQ(load(bytes).languageFlag, 10);
 
   bytes = samples::settingsBytes(2, 1000, 0x31);
   dir.write("Gcode.sdc", bytes);
-  ASSERT_FALSE(SaveYYV(path, 3).has_value());  // any flag but 0 is Chinese
+  ASSERT_FALSE(saveLanguage(path, 3).has_value());  // any flag but 0 is Chinese
   EXPECT_EQ(readBytes(path), bytes);
-  ASSERT_FALSE(SaveYYV(path, 0).has_value());
+  ASSERT_FALSE(saveLanguage(path, 0).has_value());
   bytes[7] = 0x30;
   EXPECT_EQ(readBytes(path), bytes);
 }

@@ -23,7 +23,7 @@
 #include "input/sample_files.hpp"
 #include "output/card_inspect.hpp"
 #include "output/card_writer.hpp"
-#include "output/decimal_text.hpp"
+#include "base/decimal_text.hpp"
 
 using namespace led2vqn;
 

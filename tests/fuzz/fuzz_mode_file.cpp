@@ -1,10 +1,10 @@
 // Read mode and Save mode on arbitrary cards: the input is the whole file.
 //
 // decodeModeFile runs on a buffer of exactly max(512, input) bytes, so that
-// AddressSanitizer sees any read past `size`. Readmod then reads the file
+// AddressSanitizer sees any read past `size`. readModeFile then reads the file
 // into a window: a refused file must leave the window's mode state as it
 // was; an accepted one gives 1 .. 80 modes and enables Save mode. On a
-// "KWD" card Save mode must succeed and a second Readmod must give back the
+// "KWD" card Save mode must succeed and a second readModeFile must give back the
 // frame limit, speed, brightness and every mode whose frames survive the
 // 16-bit store.
 #include <algorithm>
@@ -42,8 +42,8 @@ struct Snapshot {
   static Snapshot of(const WindowModel& w) {
     const ModeState& m = w.modeState();
     const Controls& c = w.controls();
-    return Snapshot{m.table, m.count, m.frameLimit, m.path, c[ControlId::kSPEEDN].text, c[ControlId::kBRIGHTN].text,
-                    c[ControlId::kbsave].enabled};
+    return Snapshot{m.table, m.count, m.frameLimit, m.path, c[ControlId::kSpeedField].text, c[ControlId::kBrightnessField].text,
+                    c[ControlId::kSaveModeButton].enabled};
   }
 
   bool operator==(const Snapshot& o) const {
@@ -63,8 +63,8 @@ bool survivesTheStore(int32_t frame) { return frame >= 0 && frame <= 64851; }
 WindowModel& window(Port& port) {
   static WindowModel* model = [&port] {
     auto* m = new WindowModel(port);
-    m->FormCreate("/nonexistent-folder/Gcode.sdc");  // cannot be created: defaults
-    m->ChkB2Click();                                 // multi-mode on, as for the Read mode button
+    m->windowCreated("/nonexistent-folder/Gcode.sdc");  // cannot be created: defaults
+    m->multiModeClicked();                                 // multi-mode on, as for the Read mode button
     return m;
   }();
   return *model;
@@ -88,7 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   const std::string& path = fuzz::writeScratchFile(data, size, ".vqn");
   port.shown.clear();
   const Snapshot before = Snapshot::of(w);
-  Readmod(w, path);
+  readModeFile(w, path);
   const Snapshot read = Snapshot::of(w);
   if (!port.shown.empty()) {
     if (!(read == before)) fuzz::broken("a refused mode file changed the window: " + port.shown[0]);
@@ -99,12 +99,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   }
   if (size < 3 || data[0] != 'K' || data[1] != 'W' || data[2] != 'D') return 0;
 
-  w.bsaveClick();
+  w.saveModeClicked();
   if (port.shown != std::vector<std::string>{messageText(Msg::kModeSaved, w.languageFlag())}) {
     fuzz::broken("Save mode failed on the card it just read: " + (port.shown.empty() ? "" : port.shown[0]));
   }
   port.shown.clear();
-  Readmod(w, path);
+  readModeFile(w, path);
   if (!port.shown.empty()) fuzz::broken("the saved card is refused: " + port.shown[0]);
   const Snapshot again = Snapshot::of(w);
   if (again.count != read.count || again.frameLimit != read.frameLimit || again.speed != read.speed ||

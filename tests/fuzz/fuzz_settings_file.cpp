@@ -1,6 +1,6 @@
 // The settings file on arbitrary contents: the input is the whole file.
-// ReadCF reads it into a buffer of exactly the bytes it may use; the language
-// and the table must follow from the bytes that exist; SaveYYV then rewrites
+// readSettings reads it into a buffer of exactly the bytes it may use; the language
+// and the table must follow from the bytes that exist; saveLanguage then rewrites
 // byte 7 and nothing else, and never grows or creates the file.
 #include <cstdint>
 #include <fstream>
@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   static const std::unique_ptr<uint8_t[]> buffer(new uint8_t[kSettingsReadBytes]);
 
   const std::string& path = fuzz::writeScratchFile(data, size, ".sdc");
-  const SettingsLoad load = ReadCF(path, buffer.get());
+  const SettingsLoad load = readSettings(path, buffer.get());
   if (load.error) fuzz::broken("a readable settings file gave an error: " + load.error->text);
 
   const bool holdsSomething = size > 32;
@@ -39,9 +39,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   }
 
   const int32_t flag = size % 2 == 0 ? 10 : 0;
-  if (auto e = SaveYYV(path, flag)) fuzz::broken("SaveYYV failed: " + e->text);
+  if (auto e = saveLanguage(path, flag)) fuzz::broken("saveLanguage failed: " + e->text);
   std::vector<uint8_t> expected(data, data + size);
   if (holdsSomething) expected[7] = flag != 0 ? 0x31 : 0x30;
-  if (contentOf(path) != expected) fuzz::broken("SaveYYV changed more than the language byte");
+  if (contentOf(path) != expected) fuzz::broken("saveLanguage changed more than the language byte");
   return 0;
 }

@@ -14,7 +14,7 @@
 
 #include "app/script_runner.hpp"
 #include "input/sample_files.hpp"
-#include "output/file_io.hpp"
+#include "base/file_io.hpp"
 
 using namespace led2vqn;
 namespace fs = std::filesystem;
@@ -54,7 +54,7 @@ void run(const fs::path& work, const std::string& script) {
   std::ostringstream shown;
   ScriptPort port(shown);
   WindowModel model(port);
-  model.FormCreate((work / "Gcode.sdc").string());
+  model.windowCreated((work / "Gcode.sdc").string());
   ScriptRunner runner(model, port, work.string());
   if (auto stop = runner.run(parseScript(script))) throw std::runtime_error(stop->text);
 }

@@ -65,7 +65,7 @@ class WindowTest : public support::TempDirTest {
   // The add button, the dialog answering `path`.
   void add(const std::string& path) {
     port.answers.push_back(path);
-    click(ControlId::kADDBT);
+    click(ControlId::kAddButton);
   }
 
   // Lets the event loop run (the timer ticks) until the batch has ended.

@@ -7,7 +7,7 @@
 namespace led2vqn::gui {
 namespace {
 
-bool digits(char32_t key) { return WindowModel::SPEEDNKeyPress(key); }
+bool digits(char32_t key) { return WindowModel::speedFieldAccepts(key); }
 bool everything(char32_t) { return true; }
 
 TEST(FilterInserted, KeepsOnlyInsertedCharactersThatPassTheFilter) {

@@ -60,29 +60,29 @@ TEST_F(WindowTest, ClickingTheWindowGivesTheCardsAndMessagesOfTheSameScript) {
   open(gui);
   add(gui + "/autumn.led");
   add(gui + "/spring.led");
-  click(checkBoxId(2));
-  QWidget* speed = widget(C::kSPEEDN);
-  click(C::kSPEEDN);
+  click(twoPortsBoxId(2));
+  QWidget* speed = widget(C::kSpeedField);
+  click(C::kSpeedField);
   retype(speed, "2x50");
   EXPECT_EQ(text(speed), "250");
-  click(C::kBRIGHTN);  // leaves the speed field
-  retype(widget(C::kBRIGHTN), "0080");
-  click(C::kRBT2);  // leaves the brightness field
+  click(C::kBrightnessField);  // leaves the speed field
+  retype(widget(C::kBrightnessField), "0080");
+  click(C::kChineseRadio);  // leaves the brightness field
   EXPECT_EQ(text(speed), "100");
-  EXPECT_EQ(text(widget(C::kBRIGHTN)), "80");
-  for (C id : {C::kChkB2, C::kBB11, C::kBB11, C::kB11}) click(id);
-  widget(C::kCB11)->setFocus();
-  QTest::keyClick(widget(C::kCB11), Qt::Key_Down);  // mode 2
-  for (auto [id, keys] : {std::pair{C::kE11, "5"}, {C::kE22, "12"}, {C::kBOK, ""}, {C::kE22, "99"}, {C::kBOK, ""}}) {
+  EXPECT_EQ(text(widget(C::kBrightnessField)), "80");
+  for (C id : {C::kMultiModeBox, C::kAddModeButton, C::kAddModeButton, C::kRemoveModeButton}) click(id);
+  widget(C::kModeSelector)->setFocus();
+  QTest::keyClick(widget(C::kModeSelector), Qt::Key_Down);  // mode 2
+  for (auto [id, keys] : {std::pair{C::kStartField, "5"}, {C::kEndField, "12"}, {C::kModeOkButton, ""}, {C::kEndField, "99"}, {C::kModeOkButton, ""}}) {
     click(id);  // 99: beyond the 16 frames, refused
     if (*keys) retype(widget(id), keys);
   }
-  click(C::kOUTPUTZ58);
+  click(C::kOutputZ58Button);
   EXPECT_TRUE(window->timer1().isActive());
   EXPECT_EQ(window->timer1().interval(), 50);
-  EXPECT_FALSE(widget(C::kADDBT)->isEnabled());
+  EXPECT_FALSE(widget(C::kAddButton)->isEnabled());
   runBatch();
-  EXPECT_TRUE(widget(C::kADDBT)->isEnabled());
+  EXPECT_TRUE(widget(C::kAddButton)->isEnabled());
 
   const std::string cli = exampleFolder(dir.file("cli"));
   std::filesystem::copy_file(kExamples + "Gcode.sdc", cli + "/Gcode.sdc");
@@ -104,16 +104,16 @@ TEST_F(WindowTest, ClickingTheWindowGivesTheCardsAndMessagesOfTheSameScript) {
 
 TEST_F(WindowTest, DisabledAndHiddenControlsCannotBeClicked) {
   open();
-  for (C id : {C::kDELBT, C::kOUTPUTBT, C::kOUTPUTZ6, C::kRB3, C::kbread, C::kBB11}) click(id);
-  click(checkBoxId(1));
+  for (C id : {C::kDeleteButton, C::kOutputZ71RgbButton, C::kOutputZ6Button, C::kRgbRadio, C::kReadModeButton, C::kAddModeButton}) click(id);
+  click(twoPortsBoxId(1));
   EXPECT_FALSE(model().timerEnabled());
   EXPECT_EQ(port.dialogs, 0);
   EXPECT_EQ(model().modeState().count, 1);
-  EXPECT_FALSE(checked(widget(checkBoxId(1))));
-  EXPECT_TRUE(checked(widget(C::kRB4)));
-  for (int r = 1; r <= kCheckBoxCount; ++r) EXPECT_EQ(widget(checkBoxId(r))->isVisible(), r <= 12) << r;
-  click(C::kChkB2);  // multi-mode on: Read mode can be clicked now
-  click(C::kbread);
+  EXPECT_FALSE(checked(widget(twoPortsBoxId(1))));
+  EXPECT_TRUE(checked(widget(C::kOtherColourRadio)));
+  for (int r = 1; r <= kTwoPortsBoxCount; ++r) EXPECT_EQ(widget(twoPortsBoxId(r))->isVisible(), r <= 12) << r;
+  click(C::kMultiModeBox);  // multi-mode on: Read mode can be clicked now
+  click(C::kReadModeButton);
   EXPECT_EQ(port.dialogs, 1);
 }
 
@@ -121,31 +121,31 @@ TEST_F(WindowTest, CaptionsSwitchAtOnceInBothLanguages) {
   open();
   add(kExamples + "spring.led");
   QTableWidget* grid = window->grid();
-  click(C::kRBT2);
-  EXPECT_FALSE(checked(widget(C::kRBT1)));
+  click(C::kChineseRadio);
+  EXPECT_FALSE(checked(widget(C::kEnglishRadio)));
   EXPECT_EQ(window->windowTitle(), "LED 动感灯箱专用软件 V3.70(测试版)-202005");
-  EXPECT_EQ(text(widget(C::kADDBT)), "添加文件");
-  EXPECT_EQ(text(widget(C::kGB2)), "颜色类型");
-  EXPECT_EQ(text(widget(C::kAlabel)), "共  24  帧");
-  EXPECT_EQ(text(widget(checkBoxId(12))), "2路主控");
+  EXPECT_EQ(text(widget(C::kAddButton)), "添加文件");
+  EXPECT_EQ(text(widget(C::kColourTypeGroup)), "颜色类型");
+  EXPECT_EQ(text(widget(C::kFrameLimitLabel)), "共  24  帧");
+  EXPECT_EQ(text(widget(twoPortsBoxId(12))), "2路主控");
   EXPECT_EQ(grid->horizontalHeaderItem(2)->text(), " 端口数 ");
   EXPECT_EQ(grid->verticalHeaderItem(0)->text(), " 文件 1");
-  EXPECT_EQ(text(widget(C::kGroupBox1)), "Language");  // never translated
-  click(C::kRBT1);
-  EXPECT_FALSE(checked(widget(C::kRBT2)));
+  EXPECT_EQ(text(widget(C::kLanguageGroup)), "Language");  // never translated
+  click(C::kEnglishRadio);
+  EXPECT_FALSE(checked(widget(C::kChineseRadio)));
   EXPECT_EQ(window->windowTitle(), "LED TO VQN V3.70(test)-202005");
-  EXPECT_EQ(text(widget(C::kAlabel)), "Total 24 frames");
+  EXPECT_EQ(text(widget(C::kFrameLimitLabel)), "Total 24 frames");
   EXPECT_EQ(grid->verticalHeaderItem(0)->text(), " File 1");
 }
 
 TEST_F(WindowTest, CheckBoxesAndGridStandWhereWindowCreationPutsThem) {
   open();
   constexpr int W = 1046, H = 394;  // the grid's size
-  for (int k = 1; k <= kCheckBoxCount; ++k) {
-    const QRect r = widget(checkBoxId(k))->geometry();
+  for (int k = 1; k <= kTwoPortsBoxCount; ++k) {
+    const QRect r = widget(twoPortsBoxId(k))->geometry();
     EXPECT_EQ(r.topLeft(), QPoint(W * 882 / 872, H * 74 / 329 + (k - 1) * (H * 25 / 329))) << k;
   }
-  EXPECT_EQ(widget(checkBoxId(3))->geometry().topLeft(), QPoint(1057, 146));
+  EXPECT_EQ(widget(twoPortsBoxId(3))->geometry().topLeft(), QPoint(1057, 146));
   EXPECT_EQ(window->grid()->geometry(), QRect(10, 58, W, H));
   EXPECT_EQ(window->grid()->columnCount(), 3);  // columns 4 and 5 are not shown
   EXPECT_EQ(window->frameGeometry().size(), QSize(1182, 725));
@@ -166,7 +166,7 @@ TEST_F(Pictures, ExamplesInBothLanguages) {
   QCoreApplication::processEvents();
   const QSize client = window->size();
   const QImage english = window->grab().toImage();
-  click(C::kRBT2);
+  click(C::kChineseRadio);
   QCoreApplication::processEvents();
   const QImage chinese = window->grab().toImage();
   window.reset();

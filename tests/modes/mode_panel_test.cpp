@@ -13,7 +13,7 @@ class ModePanelTest : public testing::ModelTest {
   void SetUp() override {
     start();
     add(program("a.led", 1, 10));
-    model.ChkB2Click();
+    model.multiModeClicked();
   }
   Strings row(int m) const {
     const ModeRow& r = model.modeState().table[static_cast<std::size_t>(m - 1)];
@@ -22,25 +22,25 @@ class ModePanelTest : public testing::ModelTest {
 };
 
 TEST_F(ModePanelTest, CountStaysWithinOneToEightyAndKeepsTheRowsItDrops) {
-  model.B1Click();
+  model.removeModeClicked();
   EXPECT_EQ(model.modeState().count, 1);
   setModeCount(3);
   setMode(3, "4", "9");
-  for (int i = 0; i < 80; ++i) model.BB1Click();
+  for (int i = 0; i < 80; ++i) model.addModeClicked();
   EXPECT_EQ(model.modeState().count, 80);
-  EXPECT_EQ(control(C::kLN2).caption, "80");
-  EXPECT_EQ(control(C::kCB11).items.size(), 80u);
-  EXPECT_EQ(control(C::kCB11).items.back(), "80");
+  EXPECT_EQ(control(C::kModeCountLabel).caption, "80");
+  EXPECT_EQ(control(C::kModeSelector).items.size(), 80u);
+  EXPECT_EQ(control(C::kModeSelector).items.back(), "80");
   setModeCount(2);
   setModeCount(3);
   EXPECT_EQ(row(3), (Strings{"4", "9", "0"}));
 }
 
 TEST_F(ModePanelTest, SwitchingOffClearsTheFrameLimitUntilTheNextAdd) {
-  model.ChkB2Click();
+  model.multiModeClicked();
   EXPECT_EQ(model.modeState().frameLimit, 0);
-  EXPECT_EQ(control(C::kAlabel).caption, "Total 0 frames");
-  model.ChkB2Click();
+  EXPECT_EQ(control(C::kFrameLimitLabel).caption, "Total 0 frames");
+  model.multiModeClicked();
   setMode(1, "1", "1");
   setMode(1, "1", "x");  // filtered away: an empty field
   EXPECT_EQ(port.messages, Strings{"The number of Frame is error!!"});

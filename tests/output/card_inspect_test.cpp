@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "output/bytes.hpp"
+#include "base/bytes.hpp"
 #include "output/card_writer.hpp"
 #include "output/engine_state.hpp"
 #include "output/random.hpp"

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "output/bytes.hpp"
+#include "base/bytes.hpp"
 #include "output/card_model.hpp"
 #include "support/conversion_host.hpp"
 

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "output/bytes.hpp"
+#include "base/bytes.hpp"
 
 namespace led2vqn {
 namespace {

@@ -18,9 +18,9 @@ TEST_F(BatchRun, OfTwoFilesWritesTwoCardsAndAReadmeInRowOnesFolderAndTheNextBatc
   std::filesystem::create_directory(dir.file("sub"));
   add(program("sub/a.led", 2));
   add(program("b.led", 1));
-  model.outputClick(OutputKind::kZ71Rgb);
-  EXPECT_FALSE(control(C::kADDBT).enabled);
-  model.Timer1Timer();
+  model.outputClicked(OutputKind::kZ71Rgb);
+  EXPECT_FALSE(control(C::kAddButton).enabled);
+  model.timerTick();
   EXPECT_EQ(model.table().selectedRow(), 1);
   EXPECT_TRUE(fileExists(dir.file("sub/a_2P_Z71RGB_10K.vqn")));
   EXPECT_FALSE(fileExists(dir.file("b_1P_Z71RGB_10K.vqn")));
@@ -28,7 +28,7 @@ TEST_F(BatchRun, OfTwoFilesWritesTwoCardsAndAReadmeInRowOnesFolderAndTheNextBatc
   EXPECT_EQ(port.messages, Strings{"Data conversion complete!"});
   EXPECT_EQ(dir.names(), (Strings{"Gcode.sdc", "b.led", "b_1P_Z71RGB_10K.vqn", "sub"}));
   EXPECT_TRUE(fileExists(dir.file("sub/Readme.txt")));
-  EXPECT_TRUE(control(C::kADDBT).enabled);
+  EXPECT_TRUE(control(C::kAddButton).enabled);
   EXPECT_EQ(model.table().selectedRow(), 2);
 
   const std::vector<uint8_t> first = support::readBytes(dir.file("b_1P_Z71RGB_10K.vqn"));
@@ -56,13 +56,13 @@ class BatchTest : public testing::ModelTest {
 TEST_F(BatchTest, MultiModeRefusesBeforeTheStartAndLeavesTheButtons) {
   add(program("a.led", 1, 5));
   add(program("b.led", 1, 4));  // row 1 sets the frame limit: 5
-  model.ChkB2Click();
+  model.multiModeClicked();
   const uint32_t seedBefore = model.engine().rng.seed();
   output(OutputKind::kZ36);
   EXPECT_EQ(port.messages, Strings{"The number of Frames is error，Output failure！！"});
   EXPECT_TRUE(calls.empty());
   EXPECT_NE(model.engine().rng.seed(), seedBefore);  // the filler was laid all the same
-  EXPECT_TRUE(control(C::kOUTZ36).enabled);
+  EXPECT_TRUE(control(C::kOutputZ36Button).enabled);
   EXPECT_FALSE(fileExists(dir.file("Readme.txt")));
 }
 
@@ -86,7 +86,7 @@ TEST_F(BatchTest, RowsRefusedGoOnAFailureEndsTheBatchWithoutReadme) {
   EXPECT_FALSE(model.timerEnabled());
   EXPECT_TRUE(port.messages.empty());
   EXPECT_EQ(port.errors, Strings{"Cannot read " + dir.file("b.led")});
-  EXPECT_TRUE(control(C::kADDBT).enabled && control(C::kOUTPUTBT4).enabled);
+  EXPECT_TRUE(control(C::kAddButton).enabled && control(C::kOutputJ9Button).enabled);
   EXPECT_FALSE(fileExists(dir.file("Readme.txt")));
 }
 

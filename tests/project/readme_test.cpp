@@ -17,11 +17,11 @@ class ReadmeTest : public testing::ModelTest {
  protected:
   void fillTable() {
     add(program("a.led", 4, 3));
-    model.CheckBoxClick(1);
+    model.twoPortsBoxClicked(1);
     add(program("c.led", 4, 2));
-    model.CheckBoxClick(2);
-    model.SGD1SelectCell(1);
-    model.DELBTClick();
+    model.twoPortsBoxClicked(2);
+    model.rowSelected(1);
+    model.deleteRowClicked();
     add(program("b.led", 1, 5));
   }
 };
@@ -29,10 +29,10 @@ class ReadmeTest : public testing::ModelTest {
 TEST_F(ReadmeTest, EnglishLinesExactlyReplacingAnEarlierReadme) {
   start();
   fillTable();
-  model.setFieldText(ControlId::kSPEEDN, "33");
+  model.setFieldText(ControlId::kSpeedField, "33");
   dir.write("Readme.txt", std::vector<uint8_t>(5000, 'x'));
   std::filesystem::create_hard_link(dir.file("Readme.txt"), dir.file("old.txt"));
-  ASSERT_FALSE(model.Savetxt(dir.path()));
+  ASSERT_FALSE(model.writeReadme(dir.path()));
   EXPECT_EQ(text(support::readBytes(dir.file("Readme.txt"))),
             "2024-05-06 07:08:09   Other color    Speed:33fps  Bright:100\r\n"
             " File 1 " + dir.file("c.led") + "  Frames:2  Ports:4 to 2\r\n"
@@ -44,7 +44,7 @@ TEST_F(ReadmeTest, EnglishLinesExactlyReplacingAnEarlierReadme) {
 TEST_F(ReadmeTest, ChineseLinesInGbk) {
   start(0x31);
   fillTable();
-  ASSERT_FALSE(model.Savetxt(dir.path()));
+  ASSERT_FALSE(model.writeReadme(dir.path()));
   const std::string frames = " \xD6\xA1 \xCA\xFD ";           // " 帧 数 "
   const std::string ports = " \xB6\xCB\xBF\xDA\xCA\xFD ";      // " 端口数 "
   EXPECT_EQ(text(support::readBytes(dir.file("Readme.txt"))),

@@ -147,8 +147,8 @@ TEST_F(BatchFaults, ProgramFileDeletedAfterAddStopsTheBatchAtItsRow) {
   EXPECT_EQ(readBytes(shows + "/Readme.txt"), oldReadme);  // no readme after a failure
 
   // The table can be put right and converted again at once.
-  model.SGD1SelectCell(2);
-  model.DELBTClick();
+  model.rowSelected(2);
+  model.deleteRowClicked();
   batch();
   EXPECT_EQ(port.messages, std::vector<std::string>{"Data conversion complete!"});
 }
@@ -309,8 +309,8 @@ TEST_F(BatchFaults, CardWithTheLongestNameTheFolderTakesIsWritten) {
 
   // One byte more: the card's name is too long, the program file's is not.
   const std::string longer = showProgram(stem + "n.led");
-  model.SGD1SelectCell(1);
-  model.DELBTClick();
+  model.rowSelected(1);
+  model.deleteRowClicked();
   add(longer);
   batch();
   expectStoppedOn(outcome(), card(stem + "n"), std::strerror(ENAMETOOLONG));

@@ -12,8 +12,8 @@
 
 #include "child_process.hpp"
 #include "modes/mode_file.hpp"
-#include "output/bytes.hpp"
-#include "output/decimal_text.hpp"
+#include "base/bytes.hpp"
+#include "base/decimal_text.hpp"
 #include "support/temp_dir.hpp"
 #include "window_outcome.hpp"
 
@@ -44,7 +44,7 @@ class ModeFileFaults : public testing::ModelTest {
     setCheckBytes(bytes.data(), kSectorBytes);
     card = dir.write("modes.vqn", bytes);
     ASSERT_EQ(::chmod(card.c_str(), 0644), 0);
-    model.ChkB2Click();
+    model.multiModeClicked();
     port.messages.clear();
   }
 
@@ -52,8 +52,8 @@ class ModeFileFaults : public testing::ModelTest {
   std::string state() const {
     const ModeState& m = model.modeState();
     std::string s = decimal(m.count) + " " + decimal(m.frameLimit) + " " + m.path + " " +
-                    control(ControlId::kSPEEDN).text + " " + control(ControlId::kBRIGHTN).text + " " +
-                    (control(ControlId::kbsave).enabled ? "save on" : "save off");
+                    control(ControlId::kSpeedField).text + " " + control(ControlId::kBrightnessField).text + " " +
+                    (control(ControlId::kSaveModeButton).enabled ? "save on" : "save off");
     for (int i = 0; i < m.count; ++i) {
       const ModeRow& r = m.table[static_cast<std::size_t>(i)];
       s += " " + decimal(r.start) + "-" + decimal(r.end) + "/" + decimal(r.flag);
@@ -86,10 +86,10 @@ class ModeFileFaults : public testing::ModelTest {
   std::string card;
 };
 
-void saveMode(WindowModel& w, const std::string&) { SaveMode(w); }
+void saveMode(WindowModel& w, const std::string&) { saveModeFile(w); }
 
 TEST_F(ModeFileFaults, SaveModeOnACardThatMayNotBeWrittenChangesNothing) {
-  Readmod(model, card);
+  readModeFile(model, card);
   ASSERT_TRUE(port.messages.empty() && port.errors.empty());
   const std::string before = state();
   const auto bytes = readBytes(card);
@@ -115,7 +115,7 @@ TEST_F(ModeFileFaults, ReadModeOnACardThatMayNotBeReadChangesNothing) {
   options.mustNotBeWritable = {dir.path()};
   const ChildRun run = robustness::runInChild(options, [&] {
     if (::access(card.c_str(), R_OK) == 0) return std::string("S the child may read a file of mode 0000\n");
-    Readmod(model, card);
+    readModeFile(model, card);
     WindowOutcome o = robustness::outcomeOf(model, port);
     o.notes = {state()};
     return o.encode();
@@ -129,7 +129,7 @@ TEST_F(ModeFileFaults, ReadModeOnACardThatMayNotBeReadChangesNothing) {
 // The limit lets only part of the 512 header bytes through: the part written
 // is put back, and the card keeps its old header.
 TEST_F(ModeFileFaults, SaveModeCutByTheFileSizeLimitPutsTheHeaderBack) {
-  Readmod(model, card);
+  readModeFile(model, card);
   const std::string before = state();
   const auto bytes = readBytes(card);
 
@@ -141,13 +141,13 @@ TEST_F(ModeFileFaults, SaveModeCutByTheFileSizeLimitPutsTheHeaderBack) {
 }
 
 TEST_F(ModeFileFaults, CardReplacedByAPipeIsAnInputErrorNotAWait) {
-  Readmod(model, card);
+  readModeFile(model, card);
   const std::string before = state();
   ASSERT_EQ(::unlink(card.c_str()), 0);
   ASSERT_EQ(::mkfifo(card.c_str(), 0644), 0);
 
-  SaveMode(model);
-  Readmod(model, card);
+  saveModeFile(model);
+  readModeFile(model, card);
   EXPECT_TRUE(port.messages.empty());
   ASSERT_EQ(port.errors.size(), 2u);
   for (const std::string& e : port.errors) EXPECT_NE(e.find(card), std::string::npos) << e;

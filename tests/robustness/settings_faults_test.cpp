@@ -55,11 +55,11 @@ class SettingsFaults : public testing::ModelTest {
       if (oldMode == 0444 && ::access(settings.c_str(), W_OK) == 0) {
         return std::string("S the child may write a file of mode 0444\n");
       }
-      model.FormCreate(settings);
+      model.windowCreated(settings);
       const int32_t started = model.languageFlag();
       add(led);
-      if (chinese) model.RBT2Click();
-      else model.RBT1Click();
+      if (chinese) model.chineseClicked();
+      else model.englishClicked();
       WindowOutcome o = robustness::outcomeOf(model, port);
       o.notes = {"started in " + std::to_string(started), "files " + std::to_string(model.table().fileCount()),
                  "now in " + std::to_string(model.languageFlag())};
@@ -113,7 +113,7 @@ TEST_F(SettingsFaults, ReadOnlySettingsFileIsReadButTheLanguageIsNotSaved) {
 
 TEST_F(SettingsFaults, SettingsPathNamingAFolderIsReportedAtStart) {
   std::filesystem::create_directory(dir.file("Gcode.sdc"));
-  model.FormCreate(dir.file("Gcode.sdc"));
+  model.windowCreated(dir.file("Gcode.sdc"));
   ASSERT_EQ(port.errors.size(), 1u);
   EXPECT_NE(port.errors[0].find(std::strerror(EISDIR)), std::string::npos) << port.errors[0];
   EXPECT_EQ(model.languageFlag(), kEnglish);
@@ -122,7 +122,7 @@ TEST_F(SettingsFaults, SettingsPathNamingAFolderIsReportedAtStart) {
 }
 
 TEST_F(SettingsFaults, SettingsFileThatCannotBeCreatedIsNoError) {
-  model.FormCreate(dir.file("no/folder/Gcode.sdc"));
+  model.windowCreated(dir.file("no/folder/Gcode.sdc"));
   EXPECT_TRUE(port.errors.empty());
   EXPECT_TRUE(port.messages.empty());
   EXPECT_TRUE(dir.names().empty());

@@ -57,8 +57,8 @@ inline std::ostream& operator<<(std::ostream& os, const WindowOutcome& o) { retu
 
 inline bool mainButtonsEnabled(const WindowModel& model) {
   using C = ControlId;
-  for (C id : {C::kADDBT, C::kDELBT, C::kEXBT, C::kOUTPUTBT, C::kOUTPUTBT4, C::kOUTPUTZ58, C::kOUTPUTZ94, C::kOUTPUTZ6,
-               C::kOUTRGBW, C::kOUTZ36}) {
+  for (C id : {C::kAddButton, C::kDeleteButton, C::kExitButton, C::kOutputZ71RgbButton, C::kOutputJ9Button, C::kOutputZ58Button, C::kOutputZ94Button, C::kOutputZ6Button,
+               C::kOutputZ71RgbwButton, C::kOutputZ36Button}) {
     if (!model.controls()[id].enabled) return false;
   }
   return true;
@@ -76,8 +76,8 @@ inline WindowOutcome outcomeOf(const WindowModel& model, const testing::Recordin
 
 // Clicks the output button of `kind` and lets the timer tick until the batch ends.
 inline void runBatch(WindowModel& model, OutputKind kind) {
-  model.outputClick(kind);
-  for (int ticks = 0; model.timerEnabled() && ticks < 100; ++ticks) model.Timer1Timer();
+  model.outputClicked(kind);
+  for (int ticks = 0; model.timerEnabled() && ticks < 100; ++ticks) model.timerTick();
 }
 
 // The names in a folder, sorted, hidden ones included.

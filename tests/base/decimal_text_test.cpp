@@ -1,4 +1,4 @@
-#include "output/decimal_text.hpp"
+#include "base/decimal_text.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "output/bytes.hpp"
+#include "base/bytes.hpp"
 
 #include <array>
 

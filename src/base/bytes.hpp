@@ -7,6 +7,9 @@
 
 namespace led2vqn {
 
+// Cards and program files are laid out in sectors of this many bytes.
+inline constexpr std::size_t kSectorBytes = 512;
+
 // Low 8 bits of v (v mod 256, for negative v too).
 constexpr uint8_t lo(int64_t v) { return static_cast<uint8_t>(static_cast<uint64_t>(v) & 0xFF); }
 

@@ -1,4 +1,4 @@
-#include "output/file_io.hpp"
+#include "base/file_io.hpp"
 
 #include <sys/stat.h>
 
