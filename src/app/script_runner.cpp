@@ -1,9 +1,7 @@
 #include "app/script_runner.hpp"
 
-#include <limits.h>
-#include <unistd.h>
-
 #include "base/decimal_text.hpp"
+#include "base/platform.hpp"
 
 namespace led2vqn {
 namespace {
@@ -39,18 +37,15 @@ std::optional<std::string> ScriptPort::openDialog(DialogKind) {
   return answer;
 }
 
-std::string currentFolder() {
-  char buffer[PATH_MAX];
-  return ::getcwd(buffer, sizeof buffer) ? std::string(buffer) : std::string();
-}
+std::string currentFolder() { return platform::currentFolder(); }
 
 ScriptRunner::ScriptRunner(WindowModel& model, ScriptPort& port, std::string currentFolder)
     : model_(model), port_(port), currentFolder_(std::move(currentFolder)) {}
 
 std::string ScriptRunner::absolute(const std::string& path) const {
-  if (!path.empty() && path.front() == '/') return path;
-  if (!currentFolder_.empty() && currentFolder_.back() == '/') return currentFolder_ + path;
-  return currentFolder_ + "/" + path;
+  if (platform::isAbsolutePath(path)) return path;
+  if (!currentFolder_.empty() && platform::isSeparator(currentFolder_.back())) return currentFolder_ + path;
+  return currentFolder_ + platform::kSeparator + path;
 }
 
 std::optional<std::string> ScriptRunner::click(ControlId id) {

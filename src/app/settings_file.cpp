@@ -1,9 +1,6 @@
 #include "app/settings_file.hpp"
 
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "base/platform.hpp"
 
 namespace led2vqn {
 
@@ -17,23 +14,15 @@ constexpr uint8_t kEnglishByte = 0x30;
 constexpr int32_t kLanguageEnglish = 0;
 constexpr int32_t kLanguageChinese = 10;
 
-// Creates an empty file at path unless something is there already; any
-// failure to do so is ignored.
-void createEmptyIfMissing(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd >= 0) ::close(fd);
-}
-
 }  // namespace
 
 SettingsLoad readSettings(const std::string& path, uint8_t* sectorBuffer) {
-  createEmptyIfMissing(path);
+  platform::createEmptyIfMissing(path);
   SettingsLoad defaults;
   ReadOnlyFile file;
   if (auto e = file.open(path)) {
     // Still missing: it could not be created, which is ignored.
-    struct stat st;
-    if (::stat(path.c_str(), &st) == 0 || (errno != ENOENT && errno != ENOTDIR)) defaults.error = std::move(*e);
+    if (!namesNoFile(path)) defaults.error = std::move(*e);
     return defaults;
   }
   uint64_t size = 0;
@@ -60,39 +49,25 @@ SettingsLoad readSettings(const std::string& path, uint8_t* sectorBuffer) {
 }
 
 std::optional<IoError> saveLanguage(const std::string& path, int32_t languageFlag) {
-  struct stat st;
-  if (::stat(path.c_str(), &st) != 0) {
-    if (errno == ENOENT || errno == ENOTDIR) return std::nullopt;  // never created here
-    return ioErrorFromErrno("Cannot open", path, errno);
-  }
-  if (!S_ISREG(st.st_mode) || static_cast<uint64_t>(st.st_size) <= kShortFileBytes) return std::nullopt;
+  const platform::PathInfo info = platform::pathInfo(path);
+  if (info.error) return ioError("Cannot open", path, *info.error);
+  if (info.kind != platform::PathKind::kRegular || info.size <= kShortFileBytes) return std::nullopt;  // never created here
 
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
-  if (fd < 0) {
-    if (errno == ENOENT) return std::nullopt;
-    return ioErrorFromErrno("Cannot open", path, errno);
+  platform::File file;
+  if (auto e = file.openRegular(path, platform::Access::kWrite)) {
+    if (namesNoFile(path)) return std::nullopt;
+    return ioError("Cannot open", path, *e);
   }
   // Checked again on the open file: it may have changed since.
-  if (::fstat(fd, &st) != 0) {
-    const int err = errno;
-    ::close(fd);
-    return ioErrorFromErrno("Cannot read the size of", path, err);
-  }
-  if (static_cast<uint64_t>(st.st_size) <= kShortFileBytes) {
-    ::close(fd);
-    return std::nullopt;
-  }
+  uint64_t size = 0;
+  if (auto e = file.size(size)) return ioError("Cannot read the size of", path, *e);
+  if (size <= kShortFileBytes) return std::nullopt;
   const uint8_t value = languageFlag != 0 ? kChineseByte : kEnglishByte;
-  ssize_t w;
-  do {
-    w = ::pwrite(fd, &value, 1, static_cast<off_t>(kLanguageOffset));
-  } while (w < 0 && errno == EINTR);
-  if (w != 1) {
-    const int err = w < 0 ? errno : EIO;
-    ::close(fd);
-    return ioErrorFromErrno("Cannot write", path, err);
-  }
-  if (::close(fd) != 0) return ioErrorFromErrno("Cannot write", path, errno);
+  std::size_t written = 0;
+  std::optional<platform::SystemError> e = file.writeAt(kLanguageOffset, &value, 1, written);
+  if (!e && written != 1) e = platform::inputOutputError();
+  if (e) return ioError("Cannot write", path, *e);
+  if (auto closed = file.close()) return ioError("Cannot write", path, *closed);
   return std::nullopt;
 }
 

@@ -1,59 +1,26 @@
 #include "base/file_io.hpp"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 namespace led2vqn {
 
-IoError ioErrorFromErrno(const std::string& what, const std::string& path, int err) {
-  return IoError{what + " " + path + ": " + std::strerror(err)};
+IoError ioError(const std::string& what, const std::string& path, platform::SystemError e) {
+  return IoError{what + " " + path + ": " + platform::errorText(e)};
 }
 
-bool fileExists(const std::string& path) {
-  struct stat st;
-  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
+bool fileExists(const std::string& path) { return platform::pathInfo(path).kind == platform::PathKind::kRegular; }
+
+bool namesNoFile(const std::string& path) { return platform::pathInfo(path).kind == platform::PathKind::kMissing; }
 
 ReadOnlyFile::~ReadOnlyFile() { close(); }
-
-std::optional<IoError> openRegularFile(const std::string& path, int access, int& fd) {
-  // Non-blocking, so that opening a FIFO does not wait for its other end;
-  // only regular files are used.
-  fd = ::open(path.c_str(), access | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return ioErrorFromErrno("Cannot open", path, errno);
-  struct stat st;
-  int err = 0;
-  if (::fstat(fd, &st) != 0) {
-    err = errno;
-  } else if (S_ISDIR(st.st_mode)) {
-    err = EISDIR;
-  } else if (!S_ISREG(st.st_mode)) {
-    err = EINVAL;
-  }
-  if (err != 0) {
-    ::close(fd);
-    fd = -1;
-    return ioErrorFromErrno("Cannot open", path, err);
-  }
-  const int flags = ::fcntl(fd, F_GETFL);
-  if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-  return std::nullopt;
-}
 
 std::optional<IoError> ReadOnlyFile::open(const std::string& path) {
   close();
   path_ = path;
-  return openRegularFile(path, O_RDONLY, fd_);
+  if (auto e = file_.openRegular(path, platform::Access::kRead)) return ioError("Cannot open", path, *e);
+  return std::nullopt;
 }
 
 std::optional<IoError> ReadOnlyFile::size(uint64_t& out) const {
-  struct stat st;
-  if (::fstat(fd_, &st) != 0) return ioErrorFromErrno("Cannot read the size of", path_, errno);
-  out = static_cast<uint64_t>(st.st_size);
+  if (auto e = file_.size(out)) return ioError("Cannot read the size of", path_, *e);
   return std::nullopt;
 }
 
@@ -61,13 +28,10 @@ std::optional<IoError> ReadOnlyFile::readSomeAt(uint64_t offset, uint8_t* into, 
                                                 std::size_t& got) const {
   got = 0;
   while (got < n) {
-    const ssize_t r = ::pread(fd_, into + got, n - got, static_cast<off_t>(offset + got));
-    if (r < 0) {
-      if (errno == EINTR) continue;
-      return ioErrorFromErrno("Cannot read", path_, errno);
-    }
+    std::size_t r = 0;
+    if (auto e = file_.readAt(offset + got, into + got, n - got, r)) return ioError("Cannot read", path_, *e);
     if (r == 0) break;
-    got += static_cast<std::size_t>(r);
+    got += r;
   }
   return std::nullopt;
 }
@@ -82,31 +46,18 @@ std::optional<IoError> ReadOnlyFile::readAt(uint64_t offset, uint8_t* into, std:
   return std::nullopt;
 }
 
-void ReadOnlyFile::close() {
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = -1;
-}
+void ReadOnlyFile::close() { file_.close(); }
 
 AtomicFile::~AtomicFile() { abandon(); }
 
 std::optional<IoError> AtomicFile::create(const std::string& target) {
   abandon();
   target_ = target;
-  const auto slash = target.rfind('/');
-  const std::string folder = slash == std::string::npos ? std::string(".") : target.substr(0, slash + 1);
-  const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-  // The temporary name is no longer than the target's, whose own length may
-  // be the longest a folder takes: a long base is cut.
-  constexpr std::size_t kTempBaseBytes = 200;
-  std::string pattern =
-      (slash == std::string::npos ? std::string() : folder) + "." + base.substr(0, kTempBaseBytes) + ".XXXXXX";
-  fd_ = ::mkostemp(pattern.data(), O_CLOEXEC);
-  if (fd_ < 0) return ioErrorFromErrno("Cannot create", target, errno);
-  temp_ = pattern;
-  // A new file gets the permissions any new file gets (mkostemp makes 0600).
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  ::fchmod(fd_, 0666 & ~mask);
+  if (auto e = file_.createBeside(target, temp_)) {
+    temp_.clear();
+    return ioError("Cannot create", target, *e);
+  }
+  pendingSlot_ = platform::rememberTemporary(temp_);
   end_ = 0;
   return std::nullopt;
 }
@@ -114,12 +65,9 @@ std::optional<IoError> AtomicFile::create(const std::string& target) {
 std::optional<IoError> AtomicFile::writeAt(uint64_t offset, const uint8_t* data, std::size_t n) {
   std::size_t done = 0;
   while (done < n) {
-    const ssize_t w = ::pwrite(fd_, data + done, n - done, static_cast<off_t>(offset + done));
-    if (w < 0) {
-      if (errno == EINTR) continue;
-      return ioErrorFromErrno("Cannot write", target_, errno);
-    }
-    done += static_cast<std::size_t>(w);
+    std::size_t w = 0;
+    if (auto e = file_.writeAt(offset + done, data + done, n - done, w)) return ioError("Cannot write", target_, *e);
+    done += w;
   }
   if (offset + n > end_) end_ = offset + n;
   return std::nullopt;
@@ -130,26 +78,25 @@ std::optional<IoError> AtomicFile::append(const uint8_t* data, std::size_t n) {
 }
 
 std::optional<IoError> AtomicFile::commit() {
-  if (::close(fd_) != 0) {
-    fd_ = -1;
-    const int err = errno;
+  if (auto e = file_.close()) {
     abandon();
-    return ioErrorFromErrno("Cannot write", target_, err);
+    return ioError("Cannot write", target_, *e);
   }
-  fd_ = -1;
-  if (::rename(temp_.c_str(), target_.c_str()) != 0) {
-    const int err = errno;
+  if (auto e = platform::replaceFile(temp_, target_)) {
     abandon();
-    return ioErrorFromErrno("Cannot replace", target_, err);
+    return ioError("Cannot replace", target_, *e);
   }
+  platform::forgetTemporary(pendingSlot_);
+  pendingSlot_ = -1;
   temp_.clear();
   return std::nullopt;
 }
 
 void AtomicFile::abandon() {
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = -1;
-  if (!temp_.empty()) ::unlink(temp_.c_str());
+  file_.close();
+  if (!temp_.empty()) platform::removeFile(temp_);
+  platform::forgetTemporary(pendingSlot_);
+  pendingSlot_ = -1;
   temp_.clear();
 }
 

@@ -9,6 +9,8 @@
 #include <optional>
 #include <string>
 
+#include "base/platform.hpp"
+
 namespace led2vqn {
 
 struct IoError {
@@ -26,7 +28,7 @@ class ReadOnlyFile {
   // nullopt on success. A missing file gives an IoError too; callers that
   // must tell it apart ask exists() first.
   std::optional<IoError> open(const std::string& path);
-  bool isOpen() const { return fd_ >= 0; }
+  bool isOpen() const { return file_.isOpen(); }
   // Size in bytes as the file system reports it now.
   std::optional<IoError> size(uint64_t& out) const;
   // Reads exactly n bytes at offset; a short read is an error.
@@ -36,7 +38,7 @@ class ReadOnlyFile {
   void close();
 
  private:
-  int fd_ = -1;
+  platform::File file_;
   std::string path_;
 };
 
@@ -60,20 +62,20 @@ class AtomicFile {
   const std::string& target() const { return target_; }
 
  private:
-  int fd_ = -1;
+  platform::File file_;
   uint64_t end_ = 0;
   std::string target_;
   std::string temp_;
+  int pendingSlot_ = -1;  // where an interruption finds temp_
 };
 
+// True when path names a regular file.
 bool fileExists(const std::string& path);
 
-// Opens a regular file with `access` (O_RDONLY, O_RDWR) and never creates
-// it; a folder, FIFO or device is an error, and a FIFO is never waited on.
-// On success fd is the open descriptor, otherwise -1.
-std::optional<IoError> openRegularFile(const std::string& path, int access, int& fd);
+// True when nothing exists at path (as opposed to a file that cannot be opened).
+bool namesNoFile(const std::string& path);
 
-// The system's text for errno, and "<path>: <reason>".
-IoError ioErrorFromErrno(const std::string& what, const std::string& path, int err);
+// "<what> <path>: <the system's text for e>".
+IoError ioError(const std::string& what, const std::string& path, platform::SystemError e);
 
 }  // namespace led2vqn

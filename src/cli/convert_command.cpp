@@ -1,5 +1,6 @@
 #include <iostream>
-#include <unistd.h>
+
+#include "base/platform.hpp"
 
 #include "app/script_runner.hpp"
 #include "cli/commands.hpp"
@@ -21,7 +22,7 @@ int runConvert(const ConvertOptions& o) {
   const std::optional<OutputKind> kind = outputKindOfModel(o.model);
   if (!kind) return usage("unknown model \"" + o.model + "\" (z71rgb, j9, z58, z71rgbw, z94, z6, z36)");
   for (const std::string& file : o.files) {
-    if (!fileExists(file) || ::access(file.c_str(), R_OK) != 0) return usage("cannot read " + file);
+    if (!fileExists(file) || !platform::isReadable(file)) return usage("cannot read " + file);
   }
   if (o.modes.size() > static_cast<std::size_t>(kScriptMaxModes)) return usage("at most 80 modes");
 

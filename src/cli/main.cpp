@@ -1,10 +1,11 @@
 // led2vqn: the main window, or headless sub-commands on the same window model.
-#include <climits>
 #include <iostream>
-#include <unistd.h>
+#include <string>
+#include <vector>
 
 #include <CLI/CLI.hpp>
 
+#include "base/platform.hpp"
 #include "cli/commands.hpp"
 #if defined(LED2VQN_HAVE_GUI)
 #include "gui/window_entry.hpp"
@@ -13,20 +14,25 @@
 namespace led2vqn::cli {
 
 std::string defaultSettingsPath() {
-  char buffer[PATH_MAX];
-  const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-  std::string exe = n > 0 ? std::string(buffer, static_cast<std::size_t>(n)) : std::string();
-  const std::size_t slash = exe.rfind('/');
-  const std::string folder = slash == std::string::npos ? std::string(".") : exe.substr(0, slash);
-  return folder + "/Gcode.sdc";
+  std::string folder = led2vqn::platform::programFolder();
+  if (folder.empty()) folder = ".";
+  return folder + led2vqn::platform::kSeparator + "Gcode.sdc";
 }
 
 }  // namespace led2vqn::cli
 
 int main(int argc, char** argv) {
   using namespace led2vqn::cli;
+  led2vqn::platform::prepareConsole();
+  // The arguments in UTF-8 whatever the system's own code page.
+  std::vector<std::string> arguments = led2vqn::platform::commandLineArguments(argc, argv);
+  std::vector<char*> utf8Argv;
+  for (std::string& a : arguments) utf8Argv.push_back(a.data());
+  utf8Argv.push_back(nullptr);
+
   CLI::App app{"led2vqn: converts LED program files (*.led) into controller card files (*.vqn).\n"
                "Without a sub-command it opens the main window."};
+  app.allow_windows_style_options(false);  // "/path" is a file, never an option
   app.set_version_flag("--version", "led2vqn " LED2VQN_VERSION);
   std::string settings;
   app.add_option("--settings", settings, "settings file read at start (default: Gcode.sdc beside the program)");
@@ -62,7 +68,7 @@ int main(int argc, char** argv) {
   inspect->add_flag("--json", inspectJson, "one JSON object per card");
 
   try {
-    app.parse(argc, argv);
+    app.parse(static_cast<int>(arguments.size()), utf8Argv.data());
   } catch (const CLI::ParseError& e) {
     const int status = app.exit(e);
     return status == 0 ? kExitOk : kExitUsage;

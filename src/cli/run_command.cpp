@@ -1,19 +1,22 @@
-#include <fstream>
+#include <cstdio>
 #include <iostream>
-#include <iterator>
 
 #include "app/script_runner.hpp"
+#include "base/platform.hpp"
 #include "cli/commands.hpp"
 
 namespace led2vqn::cli {
 
 int runScript(const std::string& scriptPath, const std::string& settingsPath) {
-  std::ifstream in(scriptPath, std::ios::binary);
-  if (!in) {
+  std::FILE* in = platform::openStream(scriptPath, "rb");
+  if (in == nullptr) {
     std::cerr << "led2vqn: cannot read the script " << scriptPath << "\n";
     return kExitUsage;
   }
-  const std::string script((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string script;
+  char chunk[4096];
+  for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, in)) > 0;) script.append(chunk, n);
+  std::fclose(in);
   const std::vector<ScriptLine> lines = parseScript(script);
 
   ScriptPort port(std::cout);

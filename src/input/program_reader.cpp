@@ -1,9 +1,7 @@
 #include "input/program_reader.hpp"
 
-#include <cerrno>
 #include <limits>
 #include <utility>
-#include <sys/stat.h>
 
 #include "base/bytes.hpp"
 
@@ -12,13 +10,6 @@ namespace led2vqn {
 namespace {
 
 constexpr uint64_t kHeaderBytes = kSectorBytes;
-
-// True when nothing exists at path (as opposed to a file that cannot be opened).
-bool namesNoFile(const std::string& path) {
-  struct stat st;
-  if (::stat(path.c_str(), &st) == 0) return false;
-  return errno == ENOENT || errno == ENOTDIR;
-}
 
 // One byte of the frame length from an encoded byte and its key byte.
 int32_t decodeByte(uint8_t encoded, uint8_t key, const NibbleTable& t) {

@@ -1,11 +1,7 @@
 #include "modes/mode_file.hpp"
 
 #include <array>
-#include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "app/window_model.hpp"
 #include "base/bytes.hpp"
@@ -19,30 +15,14 @@ namespace {
 // The lowest Z whose first start pair (bytes 79 + Z and 80 + Z) lies inside the sector.
 constexpr int32_t kLowestModeBlockZ = -79;
 
-// True when nothing exists at path (as opposed to a file that cannot be opened).
-bool namesNoFile(const std::string& path) {
-  struct stat st;
-  if (::stat(path.c_str(), &st) == 0) return false;
-  return errno == ENOENT || errno == ENOTDIR;
-}
-
 // A card opened in place for reading and writing, never created; its header
 // is read and written back at offset 0.
 class InPlaceFile {
  public:
-  InPlaceFile() = default;
-  ~InPlaceFile() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  InPlaceFile(const InPlaceFile&) = delete;
-  InPlaceFile& operator=(const InPlaceFile&) = delete;
-
   std::optional<IoError> open(const std::string& path) {
     path_ = path;
-    if (auto e = openRegularFile(path, O_RDWR, fd_)) return e;
-    struct stat st;
-    if (::fstat(fd_, &st) != 0) return ioErrorFromErrno("Cannot read the size of", path, errno);
-    size_ = static_cast<uint64_t>(st.st_size);
+    if (auto e = file_.openRegular(path, platform::Access::kReadWrite)) return ioError("Cannot open", path, *e);
+    if (auto e = file_.size(size_)) return ioError("Cannot read the size of", path, *e);
     return std::nullopt;
   }
 
@@ -52,13 +32,10 @@ class InPlaceFile {
   std::optional<IoError> readStart(uint8_t* into, std::size_t n) const {
     std::size_t got = 0;
     while (got < n) {
-      const ssize_t r = ::pread(fd_, into + got, n - got, static_cast<off_t>(got));
-      if (r < 0) {
-        if (errno == EINTR) continue;
-        return ioErrorFromErrno("Cannot read", path_, errno);
-      }
+      std::size_t r = 0;
+      if (auto e = file_.readAt(got, into + got, n - got, r)) return ioError("Cannot read", path_, *e);
       if (r == 0) return IoError{"Cannot read " + path_ + ": the file ends at byte " + std::to_string(got)};
-      got += static_cast<std::size_t>(r);
+      got += r;
     }
     return std::nullopt;
   }
@@ -67,27 +44,22 @@ class InPlaceFile {
   // part of them, the bytes that were there before (`previous`) are put back
   // and the failure is reported.
   std::optional<IoError> overwriteStart(const uint8_t* data, const uint8_t* previous, std::size_t n) {
-    ssize_t w = -1;
-    do {
-      w = ::pwrite(fd_, data, n, 0);
-    } while (w < 0 && errno == EINTR);
-    if (w < 0) return ioErrorFromErrno("Cannot write", path_, errno);
-    if (static_cast<std::size_t>(w) == n) return std::nullopt;
-    const std::size_t written = static_cast<std::size_t>(w);
-    const bool restored = ::pwrite(fd_, previous, written, 0) == w;
+    std::size_t written = 0;
+    if (auto e = file_.writeAt(0, data, n, written)) return ioError("Cannot write", path_, *e);
+    if (written == n) return std::nullopt;
+    std::size_t back = 0;
+    const bool restored = !file_.writeAt(0, previous, written, back) && back == written;
     return IoError{"Cannot write " + path_ + ": only " + std::to_string(written) + " of " + std::to_string(n) +
                    " bytes were written" + (restored ? " (the header was put back)" : "")};
   }
 
   std::optional<IoError> close() {
-    const int fd = fd_;
-    fd_ = -1;
-    if (::close(fd) != 0) return ioErrorFromErrno("Cannot write", path_, errno);
+    if (auto e = file_.close()) return ioError("Cannot write", path_, *e);
     return std::nullopt;
   }
 
  private:
-  int fd_ = -1;
+  platform::File file_;
   uint64_t size_ = 0;
   std::string path_;
 };

@@ -38,6 +38,7 @@
 #include "output/card_placement.hpp"
 #include "base/decimal_text.hpp"
 #include "base/file_io.hpp"
+#include "base/platform.hpp"
 
 namespace led2vqn {
 
@@ -233,11 +234,7 @@ WriteResult failed(WriteResult r, std::string error) {
 }  // namespace
 
 std::string cardName(const std::string& programPath, int32_t portsUsed, const std::string& suffix) {
-#ifdef _WIN32
-  const auto separator = programPath.find_last_of("\\/");
-#else
-  const auto separator = programPath.rfind('/');
-#endif
+  const auto separator = platform::lastSeparator(programPath);
   const auto dot = programPath.rfind('.');
   const bool inFileName = dot != std::string::npos && (separator == std::string::npos || dot > separator);
   return (inFileName ? programPath.substr(0, dot) : programPath) + "_" + decimal(portsUsed) + suffix;

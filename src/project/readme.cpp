@@ -1,12 +1,11 @@
 #include "project/readme.hpp"
 
-#include <cerrno>
 #include <cstddef>
 #include <cstdint>
-#include <iconv.h>
 
 #include "app/messages.hpp"
 #include "base/decimal_text.hpp"
+#include "base/platform.hpp"
 
 namespace led2vqn {
 namespace {
@@ -27,49 +26,15 @@ std::size_t utf8Length(const std::string& text, std::size_t at) {
   return n;
 }
 
-class GbkConverter {
- public:
-  GbkConverter() : cd_(iconv_open("GBK", "UTF-8")) {}
-  ~GbkConverter() {
-    if (cd_ != reinterpret_cast<iconv_t>(-1)) iconv_close(cd_);
-  }
-  GbkConverter(const GbkConverter&) = delete;
-  GbkConverter& operator=(const GbkConverter&) = delete;
-
-  // Appends the GBK bytes of one UTF-8 character, or '?'.
-  void append(const char* ch, std::size_t n, std::string& out) {
-    char buffer[8];
-    char* in = const_cast<char*>(ch);
-    std::size_t inLeft = n;
-    char* o = buffer;
-    std::size_t outLeft = sizeof buffer;
-    if (cd_ == reinterpret_cast<iconv_t>(-1)) {
-      out += '?';
-      return;
-    }
-    iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-    const std::size_t r = iconv(cd_, &in, &inLeft, &o, &outLeft);
-    if (r == static_cast<std::size_t>(-1) || inLeft != 0 || r > 0) {
-      out += '?';  // r > 0: an irreversible (approximate) conversion
-      return;
-    }
-    out.append(buffer, sizeof buffer - outLeft);
-  }
-
- private:
-  iconv_t cd_;
-};
-
 }  // namespace
 
 std::string folderOfPath(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
+  const std::size_t slash = platform::lastSeparator(path);
   return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
 std::string localDateTimeText(std::time_t when) {
-  std::tm local{};
-  localtime_r(&when, &local);
+  const std::tm local = platform::localTime(when);
   char text[64];
   const std::size_t n = std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
   return std::string(text, n);
@@ -97,7 +62,7 @@ ReadmeLines readmeLines(const std::string& dateTime, const ReadmeCaptions& capti
 }
 
 std::string toGbk(const std::string& utf8) {
-  GbkConverter converter;
+  platform::GbkEncoder encoder;
   std::string out;
   out.reserve(utf8.size());
   for (std::size_t at = 0; at < utf8.size();) {
@@ -108,7 +73,7 @@ std::string toGbk(const std::string& utf8) {
     } else if (n == 1) {
       out += utf8[at++];
     } else {
-      converter.append(utf8.data() + at, n, out);
+      if (!encoder.append(utf8.data() + at, n, out)) out += '?';
       at += n;
     }
   }
@@ -122,7 +87,7 @@ std::optional<IoError> writeReadme(const std::string& folder, const std::string&
   std::string bytes;
   for (const std::string& line : text.lines) bytes += toGbk(line) + "\r\n";
   AtomicFile file;
-  if (auto e = file.create(folder + "/" + kReadmeName)) return e;
+  if (auto e = file.create(folder + platform::kSeparator + kReadmeName)) return e;
   if (auto e = file.append(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size())) return e;
   return file.commit();
 }

@@ -31,7 +31,7 @@ struct ReadmeCaptions {
   std::string brightText;   // BRIGHTN, unchanged
 };
 
-// The folder of a path: the text before its last '/' ("" without one).
+// The folder of a path: the text before its last separator ("" without one).
 std::string folderOfPath(const std::string& path);
 
 // The local date and time of `when`, "YYYY-MM-DD HH:MM:SS".

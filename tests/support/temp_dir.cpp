@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 #include <system_error>
 
@@ -13,10 +14,21 @@
 namespace led2vqn::support {
 
 TempDir::TempDir() {
-  const char* base = std::getenv("TMPDIR");
-  std::string pattern = std::string(base && *base ? base : "/tmp") + "/led2vqn-test-XXXXXX";
-  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot create a folder from " + pattern);
-  path_ = pattern;
+  // $TMPDIR (or /tmp) on POSIX systems, the user's temporary folder on Windows.
+  std::error_code err;
+  const std::filesystem::path base = std::filesystem::temp_directory_path(err);
+  if (err) throw std::runtime_error("no temporary folder: " + err.message());
+  std::random_device random;
+  constexpr int kAttempts = 100;
+  for (int attempt = 0; attempt < kAttempts; ++attempt) {
+    const std::filesystem::path candidate = base / ("led2vqn-test-" + std::to_string(random()));
+    if (std::filesystem::create_directory(candidate, err)) {
+      path_ = candidate.string();
+      return;
+    }
+    if (err) break;
+  }
+  throw std::runtime_error("cannot create a folder in " + base.string());
 }
 
 TempDir::~TempDir() {

@@ -1,0 +1,271 @@
+// The platform layer on Linux and other POSIX systems.
+#ifndef _WIN32
+
+#include "base/platform.hpp"
+
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <iconv.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace led2vqn::platform {
+
+std::string errorText(SystemError e) { return std::strerror(e.code); }
+SystemError isAFolderError() { return {EISDIR}; }
+SystemError notARegularFileError() { return {EINVAL}; }
+SystemError inputOutputError() { return {EIO}; }
+
+namespace {
+
+int fdOf(std::intptr_t handle) { return static_cast<int>(handle); }
+
+SystemError lastError() { return {errno}; }
+
+}  // namespace
+
+File::~File() { close(); }
+
+std::optional<SystemError> File::openRegular(const std::string& path, Access access) {
+  close();
+  const int mode = access == Access::kRead ? O_RDONLY : access == Access::kWrite ? O_WRONLY : O_RDWR;
+  // Non-blocking, so that opening a FIFO does not wait for its other end;
+  // only regular files are used.
+  const int fd = ::open(path.c_str(), mode | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return lastError();
+  struct stat st;
+  std::optional<SystemError> err;
+  if (::fstat(fd, &st) != 0) {
+    err = lastError();
+  } else if (S_ISDIR(st.st_mode)) {
+    err = isAFolderError();
+  } else if (!S_ISREG(st.st_mode)) {
+    err = notARegularFileError();
+  }
+  if (err) {
+    ::close(fd);
+    return err;
+  }
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+  handle_ = fd;
+  return std::nullopt;
+}
+
+std::optional<SystemError> File::createBeside(const std::string& target, std::string& tempPath) {
+  close();
+  const std::size_t slash = lastSeparator(target);
+  const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+  const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+  // The temporary name is no longer than the target's, whose own length may
+  // be the longest a folder takes: a long base is cut.
+  constexpr std::size_t kTempBaseBytes = 200;
+  std::string pattern = folder + "." + base.substr(0, kTempBaseBytes) + ".XXXXXX";
+  const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+  if (fd < 0) return lastError();
+  // A new file gets the permissions any new file gets (mkostemp makes 0600).
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  ::fchmod(fd, 0666 & ~mask);
+  handle_ = fd;
+  tempPath = pattern;
+  return std::nullopt;
+}
+
+std::optional<SystemError> File::size(uint64_t& out) const {
+  struct stat st;
+  if (::fstat(fdOf(handle_), &st) != 0) return lastError();
+  out = static_cast<uint64_t>(st.st_size);
+  return std::nullopt;
+}
+
+std::optional<SystemError> File::readAt(uint64_t offset, uint8_t* into, std::size_t n, std::size_t& got) const {
+  got = 0;
+  ssize_t r;
+  do {
+    r = ::pread(fdOf(handle_), into, n, static_cast<off_t>(offset));
+  } while (r < 0 && errno == EINTR);
+  if (r < 0) return lastError();
+  got = static_cast<std::size_t>(r);
+  return std::nullopt;
+}
+
+std::optional<SystemError> File::writeAt(uint64_t offset, const uint8_t* data, std::size_t n,
+                                         std::size_t& written) {
+  written = 0;
+  ssize_t w;
+  do {
+    w = ::pwrite(fdOf(handle_), data, n, static_cast<off_t>(offset));
+  } while (w < 0 && errno == EINTR);
+  if (w < 0) return lastError();
+  written = static_cast<std::size_t>(w);
+  return std::nullopt;
+}
+
+std::optional<SystemError> File::close() {
+  if (handle_ == kNoHandle) return std::nullopt;
+  const int fd = fdOf(handle_);
+  handle_ = kNoHandle;
+  if (::close(fd) != 0) return lastError();
+  return std::nullopt;
+}
+
+std::optional<SystemError> replaceFile(const std::string& from, const std::string& to) {
+  if (::rename(from.c_str(), to.c_str()) != 0) return lastError();
+  return std::nullopt;
+}
+
+void removeFile(const std::string& path) { ::unlink(path.c_str()); }
+
+void createEmptyIfMissing(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd >= 0) ::close(fd);
+}
+
+PathInfo pathInfo(const std::string& path) {
+  PathInfo info;
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) {
+    if (errno != ENOENT && errno != ENOTDIR) {
+      info.kind = PathKind::kOther;
+      info.error = lastError();
+    }
+    return info;
+  }
+  info.kind = S_ISREG(st.st_mode) ? PathKind::kRegular : S_ISDIR(st.st_mode) ? PathKind::kFolder : PathKind::kOther;
+  info.size = static_cast<uint64_t>(st.st_size);
+  return info;
+}
+
+bool isReadable(const std::string& path) { return ::access(path.c_str(), R_OK) == 0; }
+
+std::FILE* openStream(const std::string& path, const char* mode) { return std::fopen(path.c_str(), mode); }
+
+const char kSeparator = '/';
+
+bool isSeparator(char c) { return c == '/'; }
+
+std::size_t lastSeparator(const std::string& path) { return path.rfind('/'); }
+
+bool isAbsolutePath(const std::string& path) { return !path.empty() && path.front() == '/'; }
+
+std::string currentFolder() {
+  char buffer[PATH_MAX];
+  return ::getcwd(buffer, sizeof buffer) ? std::string(buffer) : std::string();
+}
+
+std::string programFolder() {
+  char buffer[PATH_MAX];
+  const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+  const std::string exe = n > 0 ? std::string(buffer, static_cast<std::size_t>(n)) : std::string();
+  const std::size_t slash = exe.rfind('/');
+  return slash == std::string::npos ? std::string() : exe.substr(0, slash);
+}
+
+std::optional<std::string> environmentVariable(const char* name) {
+  const char* value = std::getenv(name);
+  if (value == nullptr) return std::nullopt;
+  return std::string(value);
+}
+
+std::string userConfigFolder() {
+  if (auto xdg = environmentVariable("XDG_CONFIG_HOME"); xdg && !xdg->empty()) return *xdg;
+  if (auto home = environmentVariable("HOME"); home && !home->empty()) return *home + "/.config";
+  return std::string();
+}
+
+std::tm localTime(std::time_t when) {
+  std::tm local{};
+  localtime_r(&when, &local);
+  return local;
+}
+
+namespace {
+
+iconv_t converterOf(void* state) { return static_cast<iconv_t>(state); }
+const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);
+
+}  // namespace
+
+GbkEncoder::GbkEncoder() : state_(iconv_open("GBK", "UTF-8")) {}
+
+GbkEncoder::~GbkEncoder() {
+  if (converterOf(state_) != kNoConverter) iconv_close(converterOf(state_));
+}
+
+bool GbkEncoder::append(const char* ch, std::size_t n, std::string& out) {
+  const iconv_t cd = converterOf(state_);
+  if (cd == kNoConverter) return false;
+  char buffer[8];
+  char* in = const_cast<char*>(ch);
+  std::size_t inLeft = n;
+  char* o = buffer;
+  std::size_t outLeft = sizeof buffer;
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  const std::size_t r = iconv(cd, &in, &inLeft, &o, &outLeft);
+  // r > 0: an irreversible (approximate) conversion
+  if (r == static_cast<std::size_t>(-1) || inLeft != 0 || r > 0) return false;
+  out.append(buffer, sizeof buffer - outLeft);
+  return true;
+}
+
+void prepareConsole() {}
+
+std::vector<std::string> commandLineArguments(int argc, char** argv) { return std::vector<std::string>(argv, argv + argc); }
+
+bool writerThreadAvailable() { return true; }
+
+namespace {
+
+// Paths an interruption removes, kept in fixed buffers: a signal handler
+// may only call unlink on what is already there.
+enum : int { kFree, kFilling, kHeld };
+struct PendingTemporary {
+  std::atomic<int> state{kFree};
+  char path[PATH_MAX] = {};
+};
+PendingTemporary pending[kMaxPendingTemporaries];
+
+extern "C" void removeTemporariesAndExit(int) {
+  for (PendingTemporary& p : pending) {
+    if (p.state.load() == kHeld) ::unlink(p.path);
+  }
+  ::_exit(130);
+}
+
+}  // namespace
+
+int rememberTemporary(const std::string& path) {
+  if (path.size() >= PATH_MAX) return -1;
+  for (int slot = 0; slot < kMaxPendingTemporaries; ++slot) {
+    PendingTemporary& p = pending[slot];
+    int expected = kFree;
+    if (!p.state.compare_exchange_strong(expected, kFilling)) continue;
+    std::memcpy(p.path, path.c_str(), path.size() + 1);
+    p.state.store(kHeld);
+    return slot;
+  }
+  return -1;
+}
+
+void forgetTemporary(int slot) {
+  if (slot >= 0 && slot < kMaxPendingTemporaries) pending[slot].state.store(kFree);
+}
+
+void removeTemporariesOnInterrupt() {
+  struct sigaction action {};
+  action.sa_handler = removeTemporariesAndExit;
+  sigemptyset(&action.sa_mask);
+  ::sigaction(SIGINT, &action, nullptr);
+  ::sigaction(SIGTERM, &action, nullptr);
+  ::sigaction(SIGHUP, &action, nullptr);
+}
+
+}  // namespace led2vqn::platform
+
+#endif  // !_WIN32
