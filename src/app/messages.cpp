@@ -48,8 +48,18 @@ std::string portsWithoutLayoutText(const std::string& programPath, int32_t langu
   return programPath + "：此卡只接受1、2、4或8个端口（“2路主控”转换其中两个）！！";
 }
 
-std::string notAnIntegerText(const std::string& text) {
-  return "'" + text + "' is not a valid integer value";
+Msg modeNoticeMessage(ModeNotice notice) {
+  switch (notice) {
+    case ModeNotice::kOpenFile: return Msg::kOpenFile;
+    case ModeNotice::kFileType: return Msg::kFileType;
+    case ModeNotice::kModeRange: return Msg::kModeRange;
+    case ModeNotice::kModeSaved: return Msg::kModeSaved;
+    case ModeNotice::kNoSavedModes: return Msg::kNoSavedModes;
+    case ModeNotice::kModeCountRange: return Msg::kModeCountRange;
+    case ModeNotice::kModeBlockOutside: return Msg::kModeBlockOutside;
+    case ModeNotice::kModeFrames: break;
+  }
+  return Msg::kModeFramesOutput;
 }
 
 Msg readerRefusalMessage(ReaderRefusal refusal) {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "input/program_reader.hpp"
+#include "modes/mode_file.hpp"
 
 namespace led2vqn {
 
@@ -43,7 +44,7 @@ Msg readerRefusalMessage(ReaderRefusal refusal);
 // A row whose port count has no card layout: names the program file.
 std::string portsWithoutLayoutText(const std::string& programPath, int32_t languageFlag);
 
-// The conversion error of a text that is not a decimal integer.
-std::string notAnIntegerText(const std::string& text);
+// The message of what the mode panel or a mode file reports.
+Msg modeNoticeMessage(ModeNotice notice);
 
 }  // namespace led2vqn

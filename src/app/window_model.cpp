@@ -43,7 +43,7 @@ void WindowModel::windowCreated(const std::string& settingsPath) {
   table_.reset();
   languageFlag_ = kEnglish;
   colourTypeFlag_ = kColourTypeOther;
-  modes_.count = 1;
+  modePanel_.reset();
   // Column widths and header height in the design's ratios; the check boxes
   // stand in one column right of the grid, one per row.
   const Rect grid = controls_[ControlId::kFileGrid].rect;
@@ -55,7 +55,6 @@ void WindowModel::windowCreated(const std::string& settingsPath) {
     r.left = grid.width * 882 / 872;
     r.top = grid.height * 74 / 329 + (k - 1) * rowHeight;
   }
-  modes_.table.fill(ModeRow{1, 1, 1});
   settingsPath_ = settingsPath;
   const SettingsLoad settings = readSettings(settingsPath_, engine_.sector.data());
   languageFlag_ = settings.languageFlag;
@@ -70,7 +69,7 @@ void WindowModel::applyLanguage() {
   applyCaptions(controls_, languageFlag_);
   const GridTexts& g = gridTexts(languageFlag_);
   table_.setLanguageTexts(g.header, g.labelPrefix);
-  controls_[ControlId::kFrameLimitLabel].caption = frameLimitCaption(modes_.frameLimit, languageFlag_);
+  controls_[ControlId::kFrameLimitLabel].caption = frameLimitCaption(modePanel_.state().frameLimit, languageFlag_);
   controls_[ControlId::kEnglishRadio].checked = languageFlag_ == kEnglish;
   controls_[ControlId::kChineseRadio].checked = languageFlag_ != kEnglish;
 }
@@ -184,7 +183,7 @@ void WindowModel::addProgramFile(const std::string& path) {
   table_.placeFile(RowCells{path, decimal(info.frames), decimal(info.ports), decimal(info.pixels),
                             decimal(info.frameLength)});
   setMainButtonsEnabled(true);
-  modes_.frameLimit = table_.framesOfFirstRow().value_or(0);
+  modePanel_.setFrameLimit(table_.framesOfFirstRow().value_or(0));
   resetModeFilePanel();
   applyLanguage();
   const int r = table_.selectedRow();
@@ -196,9 +195,9 @@ void WindowModel::deleteRowClicked() {
   if (table_.deleteSelected()) {
     setOutputButtons(false);
     controls_[ControlId::kDeleteButton].enabled = false;
-    modes_.frameLimit = 0;
+    modePanel_.setFrameLimit(0);
   } else {
-    modes_.frameLimit = table_.framesOfFirstRow().value_or(0);
+    modePanel_.setFrameLimit(table_.framesOfFirstRow().value_or(0));
   }
   resetModeFilePanel();
   applyLanguage();
@@ -310,7 +309,7 @@ int WindowModel::rowCount() const { return table_.rowCount(); }
 int32_t WindowModel::twoPortFlag(int row) const { return table_.twoPortFlag(row); }
 std::string WindowModel::speedText() const { return controls_[ControlId::kSpeedField].text; }
 std::string WindowModel::brightnessText() const { return controls_[ControlId::kBrightnessField].text; }
-ModeSettings WindowModel::modes() const { return modes_.settings(multiModeOn()); }
+ModeSettings WindowModel::modes() const { return modePanel_.state().settings(multiModeOn()); }
 void WindowModel::setProgressMax(int32_t max) { progressMax_ = max; }
 void WindowModel::setProgress(int32_t position) { progressPosition_ = position; }
 

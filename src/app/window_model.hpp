@@ -22,7 +22,7 @@
 #include "app/messages.hpp"
 #include "app/window_port.hpp"
 #include "input/program_reader.hpp"
-#include "modes/mode_state.hpp"
+#include "modes/mode_panel.hpp"
 #include "output/card_writer.hpp"
 #include "output/engine_state.hpp"
 #include "project/batch_driver.hpp"
@@ -104,7 +104,7 @@ class WindowModel : private ConversionHost {
   // Writes Readme.txt into `folder` with the window's current texts.
   std::optional<IoError> writeReadme(const std::string& folder);
 
-  // ---- The mode panel (src/modes/mode_panel.cpp) ----
+  // ---- The mode panel (app/mode_panel_handlers.cpp) ----
 
   void multiModeClicked();    // a click on the multi-mode box: toggles it
   void removeModeClicked();       // removes the last mode
@@ -115,14 +115,15 @@ class WindowModel : private ConversionHost {
   void modeOkClicked();  // OK: stores the range of the selected mode
   void readModeClicked();    // Read mode
   void saveModeClicked();    // Save mode
+  // Read mode with the card at `path` (what the open dialog of Read mode leads to).
+  void readModeFile(const std::string& path);
 
   // ---- State ----
 
   Controls& controls() { return controls_; }
   const Controls& controls() const { return controls_; }
   const ProjectTable& table() const { return table_; }
-  ModeState& modeState() { return modes_; }
-  const ModeState& modeState() const { return modes_; }
+  const ModeState& modeState() const { return modePanel_.state(); }
   EngineState& engine() { return engine_; }
   const NibbleTable& nibbleTable() const { return nibbles_; }
   const std::string& settingsPath() const { return settingsPath_; }
@@ -164,6 +165,8 @@ class WindowModel : private ConversionHost {
   void setProgress(int32_t position) override;
 
   void leaveNumberField(ControlId field, const std::string& defaultText);
+  // Shows a mode operation's notice or error; true when it succeeded.
+  bool showModeOutcome(const ModeFileOutcome& outcome);
   void resetModeFilePanel();  // "Path:" in Pathr, Save mode disabled
   void finishBatch();
   void setOutputButtons(bool enabled);
@@ -172,7 +175,7 @@ class WindowModel : private ConversionHost {
   EngineState engine_;
   Controls controls_;
   ProjectTable table_;
-  ModeState modes_;
+  ModePanel modePanel_;
   BatchDriver batch_;
   NibbleTable nibbles_{};
   std::string settingsPath_;

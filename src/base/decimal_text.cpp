@@ -141,4 +141,8 @@ std::string speedTextOfPeriod(int32_t period) {
 
 std::string decimal(int64_t v) { return std::to_string(v); }
 
+std::string notAnIntegerText(const std::string& text) {
+  return "'" + text + "' is not a valid integer value";
+}
+
 }  // namespace led2vqn

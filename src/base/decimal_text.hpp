@@ -23,6 +23,9 @@ std::optional<int64_t> thousandthsOf(std::string_view text);
 // REQUIRES: period > 0.
 std::string speedTextOfPeriod(int32_t period);
 
+// The conversion error of a text that is not a decimal integer.
+std::string notAnIntegerText(const std::string& text);
+
 // Decimal text of an integer, no leading zeros.
 std::string decimal(int64_t v);
 

@@ -3,7 +3,7 @@
 #include <array>
 #include <cstring>
 
-#include "app/window_model.hpp"
+#include "modes/mode_panel.hpp"
 #include "base/bytes.hpp"
 #include "base/decimal_text.hpp"
 #include "output/engine_state.hpp"
@@ -64,45 +64,6 @@ class InPlaceFile {
   std::string path_;
 };
 
-// Everything readModeFile changes, applied only once the whole header is accepted.
-void showModeFile(WindowModel& window, const ModeFileHeader& h, const std::string& path) {
-  Controls& c = window.controls();
-  ModeState& modes = window.modeState();
-
-  modes.frameLimit = h.frames;
-  if (h.framePeriod && *h.framePeriod > 0) c[ControlId::kSpeedField].text = speedTextOfPeriod(*h.framePeriod);
-  if (h.brightness) c[ControlId::kBrightnessField].text = decimal(*h.brightness);
-
-  ControlState& selector = c[ControlId::kModeSelector];
-  while (selector.items.size() > 1) {
-    selector.items.pop_back();
-    selector.text = "1";
-  }
-  modes.count = 1;
-  c[ControlId::kModeCountLabel].caption = "1";
-
-  ModeRow& first = modes.table[0];
-  if (h.modeBlock) {
-    modes.count = h.modeCount;
-    for (int32_t m = 2; m <= modes.count; ++m) {
-      selector.items.push_back(decimal(m));
-      selector.text = "1";
-    }
-    c[ControlId::kModeCountLabel].caption = decimal(modes.count);
-    for (int32_t i = 0; i < modes.count; ++i) modes.table[static_cast<std::size_t>(i)] = h.modes[static_cast<std::size_t>(i)];
-  } else {
-    first.start = 1;  // the direction flag stays as it was
-    first.end = h.frames;
-  }
-  c[ControlId::kStartField].text = decimal(first.start);
-  c[ControlId::kEndField].text = decimal(first.end);
-
-  modes.path = path;
-  c[ControlId::kModePathLabel].caption = path;
-  c[ControlId::kSaveModeButton].enabled = true;
-  window.applyLanguage();
-}
-
 }  // namespace
 
 int32_t modeFileFrames(const uint8_t* sector) {
@@ -124,11 +85,11 @@ ModeFileDecode decodeModeFile(const uint8_t* sector, std::size_t size) {
   h.modeBlock = d.modeBlock;
   if (!d.modeBlock) return out;
   if (d.modeCount < kMinModes || d.modeCount > kMaxModes) {
-    out.refusal = Msg::kModeCountRange;
+    out.refusal = ModeNotice::kModeCountRange;
     return out;
   }
   if (d.z < kLowestModeBlockZ || d.modes.size() < static_cast<std::size_t>(d.modeCount)) {
-    out.refusal = Msg::kModeBlockOutside;
+    out.refusal = ModeNotice::kModeBlockOutside;
     return out;
   }
   h.modeCount = d.modeCount;
@@ -144,97 +105,69 @@ void rewriteModeBlock(Generator& rng, uint8_t* sector, const ModeSettings& modes
   setCheckBytes(sector, kSectorBytes);
 }
 
-void readModeFile(WindowModel& window, const std::string& path) {
-  EngineState& engine = window.engine();
+ModeFileOutcome ModePanel::readModeFile(EngineState& engine, const std::string& path, ModeFileHeader& header) {
   uint8_t* sector = engine.sector.data();
   {
     ReadOnlyFile file;
     if (auto e = file.open(path)) {
-      if (namesNoFile(path)) {
-        window.showMessage(Msg::kOpenFile);
-      } else {
-        window.reportError(e->text);
-      }
-      return;
+      if (namesNoFile(path)) return {ModeNotice::kOpenFile, {}};
+      return {{}, e->text};
     }
     uint64_t size = 0;
-    if (auto e = file.size(size)) {
-      window.reportError(e->text);
-      return;
-    }
-    if (size < kSectorBytes) {
-      window.showMessage(Msg::kOpenFile);
-      return;
-    }
-    if (auto e = file.readAt(0, sector, kSectorBytes)) {
-      window.reportError(e->text);
-      return;
-    }
+    if (auto e = file.size(size)) return {{}, e->text};
+    if (size < kSectorBytes) return {ModeNotice::kOpenFile, {}};
+    if (auto e = file.readAt(0, sector, kSectorBytes)) return {{}, e->text};
   }
 
-  if (sector[0] != 'K' || sector[1] != 'W') {
-    window.showMessage(Msg::kFileType);
-    return;
-  }
-  if (!checkBytesHold(sector, kSectorBytes)) {
-    window.showMessage(Msg::kOpenFile);
-    return;
-  }
+  if (sector[0] != 'K' || sector[1] != 'W') return {ModeNotice::kFileType, {}};
+  if (!checkBytesHold(sector, kSectorBytes)) return {ModeNotice::kOpenFile, {}};
   shiftDown(sector, headShift(sector[6]));
   const ModeFileDecode decoded = decodeModeFile(sector, engine.sector.size());
-  if (decoded.refusal) {
-    window.showMessage(*decoded.refusal);
-    return;
+  if (decoded.refusal) return {decoded.refusal, {}};
+
+  // Accepted whole: only now does the panel change.
+  header = decoded.header;
+  state_.frameLimit = header.frames;
+  state_.count = 1;
+  if (header.modeBlock) {
+    state_.count = header.modeCount;
+    for (int32_t i = 0; i < state_.count; ++i) {
+      state_.table[static_cast<std::size_t>(i)] = header.modes[static_cast<std::size_t>(i)];
+    }
+  } else {
+    state_.table[0].start = 1;  // the direction flag stays as it was
+    state_.table[0].end = header.frames;
   }
-  showModeFile(window, decoded.header, path);
+  state_.path = path;
+  return {};
 }
 
-void saveModeFile(WindowModel& window) {
-  const ModeState& modes = window.modeState();
-  EngineState& engine = window.engine();
+ModeFileOutcome ModePanel::saveModeFile(EngineState& engine) const {
+  const ModeState& modes = state_;
   uint8_t* sector = engine.sector.data();
 
   InPlaceFile file;
   if (auto e = file.open(modes.path)) {
-    if (namesNoFile(modes.path)) {
-      window.showMessage(Msg::kOpenFile);
-    } else {
-      window.reportError(e->text);
-    }
-    return;
+    if (namesNoFile(modes.path)) return {ModeNotice::kOpenFile, {}};
+    return {{}, e->text};
   }
-  if (file.size() < kSectorBytes) {
-    window.showMessage(Msg::kOpenFile);
-    return;
-  }
-  if (auto e = file.readStart(sector, kSectorBytes)) {
-    window.reportError(e->text);
-    return;
-  }
-  if (sector[0] != 'K' || sector[1] != 'W' || sector[2] != 'D') {
-    window.showMessage(Msg::kNoSavedModes);
-    return;
-  }
+  if (file.size() < kSectorBytes) return {ModeNotice::kOpenFile, {}};
+  if (auto e = file.readStart(sector, kSectorBytes)) return {{}, e->text};
+  if (sector[0] != 'K' || sector[1] != 'W' || sector[2] != 'D') return {ModeNotice::kNoSavedModes, {}};
 
   // The header's own frame count must reach the frame limit the modes were set against.
   std::array<uint8_t, kHeaderScratchBytes> before{};
   std::memcpy(before.data(), sector, before.size());
   std::array<uint8_t, kHeaderScratchBytes> unshifted = before;
   shiftDown(unshifted.data(), headShift(unshifted[6]));
-  if (modeFileFrames(unshifted.data()) < modes.frameLimit) {
-    window.showMessage(Msg::kModeFramesOutput);
-    return;
-  }
+  if (modeFileFrames(unshifted.data()) < modes.frameLimit) return {ModeNotice::kModeFrames, {}};
 
   rewriteModeBlock(engine.rng, sector, ModeSettings{true, modes.count, &modes.table, modes.frameLimit});
   std::optional<IoError> e = file.overwriteStart(sector, before.data(), kSectorBytes);
   std::optional<IoError> closed = file.close();
   if (!e) e = std::move(closed);
-  if (e) {
-    window.reportError(e->text);
-    return;
-  }
-  window.showMessage(Msg::kModeSaved);
+  if (e) return {{}, e->text};
+  return {ModeNotice::kModeSaved, {}};
 }
 
 }  // namespace led2vqn

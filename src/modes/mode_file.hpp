@@ -21,12 +21,21 @@
 #include <optional>
 #include <string>
 
-#include "app/messages.hpp"
 #include "output/header.hpp"
 
 namespace led2vqn {
 
-class WindowModel;
+// What the mode panel and the mode files tell the user in a message box.
+enum class ModeNotice {
+  kOpenFile,          // no such card, or shorter than its header, or bad check bytes
+  kFileType,          // not a card ("KW" missing)
+  kModeRange,         // a mode's start or end outside 1 .. frame limit
+  kModeSaved,
+  kNoSavedModes,      // Save mode on a card that does not begin with "KWD"
+  kModeCountRange,    // a mode block declaring fewer than 1 or more than 80 modes
+  kModeBlockOutside,  // a mode block whose entries lie outside the buffer
+  kModeFrames,        // the card has fewer frames than the modes were set against
+};
 
 // Byte 16 from which a header has the scrambled layout.
 inline constexpr uint8_t kScrambledLayoutFrom = 3;
@@ -43,7 +52,7 @@ struct ModeFileHeader {
 
 // A decoded header, or the message that refuses it.
 struct ModeFileDecode {
-  std::optional<Msg> refusal;
+  std::optional<ModeNotice> refusal;
   ModeFileHeader header;
 };
 
@@ -65,19 +74,5 @@ ModeFileDecode decodeModeFile(const uint8_t* sector, std::size_t size);
 // keeps its value. REQUIRES: sector has at least kHeaderScratchBytes bytes;
 // 1 <= modes.count <= 80, modes.table set.
 void rewriteModeBlock(Generator& rng, uint8_t* sector, const ModeSettings& modes);
-
-// readModeFile: reads the header of the card at `path` into the window's mode
-// state (ModeFrameLimit, ModeCount, ModeTable, ModePath, CB11's items, the
-// texts of SPEEDN, BRIGHTN, E11, E22, LN2 and Pathr) and enables Save mode.
-// The file is opened for reading only and never created. A refused file
-// shows its message and changes nothing of the window.
-void readModeFile(WindowModel& window, const std::string& path);
-
-// Save mode: rewrites the mode block of the card at the window's ModePath
-// with the current ModeCount and ModeTable, in place, then shows "Mode Save
-// successful!". Only cards whose magic begins with "KWD" keep saved modes.
-// The file is opened for reading and writing before anything else and never
-// created; a refused card is left as it was.
-void saveModeFile(WindowModel& window);
 
 }  // namespace led2vqn

@@ -3,7 +3,6 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "app/messages.hpp"
 #include "base/decimal_text.hpp"
 #include "base/platform.hpp"
 

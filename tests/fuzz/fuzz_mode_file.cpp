@@ -88,7 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   const std::string& path = fuzz::writeScratchFile(data, size, ".vqn");
   port.shown.clear();
   const Snapshot before = Snapshot::of(w);
-  readModeFile(w, path);
+  w.readModeFile(path);
   const Snapshot read = Snapshot::of(w);
   if (!port.shown.empty()) {
     if (!(read == before)) fuzz::broken("a refused mode file changed the window: " + port.shown[0]);
@@ -104,7 +104,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     fuzz::broken("Save mode failed on the card it just read: " + (port.shown.empty() ? "" : port.shown[0]));
   }
   port.shown.clear();
-  readModeFile(w, path);
+  w.readModeFile(path);
   if (!port.shown.empty()) fuzz::broken("the saved card is refused: " + port.shown[0]);
   const Snapshot again = Snapshot::of(w);
   if (again.count != read.count || again.frameLimit != read.frameLimit || again.speed != read.speed ||

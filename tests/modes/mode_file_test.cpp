@@ -83,13 +83,13 @@ TEST_F(ModeFileTest, ReadsCardsWithoutAndWithModesWhateverTheirShift) {
   model.multiModeClicked();
   for (uint8_t b6 : {0x22, 0x4B, 0x0F}) {  // s = 0, 3, 7
     SCOPED_TRACE(int(b6));
-    readModeFile(model, dir.write("c.vqn", restored(card("KWZ361", 7, 30, {true, 5, &five, 7}), b6)));
+    model.readModeFile(dir.write("c.vqn", restored(card("KWZ361", 7, 30, {true, 5, &five, 7}), b6)));
     EXPECT_EQ(rows(5), (Strings{"1-7/0", "7-1/10", "3-3/10", "1-1/0", "2-6/0"}));
     EXPECT_EQ(control(C::kModeSelector).items.size(), 5u);
     EXPECT_EQ(shown(), (Strings{"5", "7", "33.3333333333333", "45", "1", "7", "5", "Total 7 frames"}));
     setMode(1, "3", "2");
     model.setFieldText(C::kSpeedField, "12");
-    readModeFile(model, dir.write("c.vqn", restored(card("KWZ6V1", 9, 40, ModeSettings{}), b6)));
+    model.readModeFile(dir.write("c.vqn", restored(card("KWZ6V1", 9, 40, ModeSettings{}), b6)));
     EXPECT_EQ(rows(1), Strings{"1-9/10"});  // the flag is left as it was
     EXPECT_EQ(control(C::kModeSelector).items.size(), 1u);
     EXPECT_EQ(shown(), (Strings{"1", "9", "25", "45", "1", "9", "1", "Total 9 frames"}));
@@ -100,14 +100,14 @@ TEST_F(ModeFileTest, ReadsCardsWithoutAndWithModesWhateverTheirShift) {
 
 TEST_F(ModeFileTest, PeriodZeroLeavesTheSpeedAndThePlainLayoutGivesOnlyTheFrames) {
   model.setFieldText(C::kSpeedField, "9.5");
-  readModeFile(model, dir.write("c.vqn", card("KWZ361", 9, 0, ModeSettings{})));
+  model.readModeFile(dir.write("c.vqn", card("KWZ361", 9, 0, ModeSettings{})));
   EXPECT_EQ(control(C::kSpeedField).text, "9.5");
   Bytes plain(512, 0);  // byte 16 below 3: the frame count is bytes 12 .. 15
   plain[0] = 'K', plain[1] = 'W';
   putLe32(plain.data() + 12, 1234);
   setCheckBytes(plain.data(), 512);
   model.setFieldText(C::kBrightnessField, "77");
-  readModeFile(model, dir.write("p.vqn", plain));
+  model.readModeFile(dir.write("p.vqn", plain));
   EXPECT_EQ(shown(), (Strings{"1", "1234", "9.5", "77", "1", "1234", "1", "Total 1234 frames"}));
 }
 
@@ -115,11 +115,11 @@ TEST_F(ModeFileTest, SaveThenReadGivesTheModesBackAndChangesOnlyTheModeBlock) {
   const Bytes written = restored(card("KWDX02", 9, 30, twoModeSettings), 0x4B);  // s = 3
   const std::string path = dir.write("k.vqn", written);
   model.multiModeClicked();
-  readModeFile(model, path);
+  model.readModeFile(path);
   setModeCount(4);
   setMode(1, "1", "9");
   setMode(3, "4", "4");  // mode 2 keeps 6-3/10 from the card, mode 4 is never set
-  saveModeFile(model);
+  model.saveModeClicked();
   EXPECT_EQ(port.messages, Strings{"Mode Save successful!"});
 
   const Bytes saved = support::readBytes(path);
@@ -131,7 +131,7 @@ TEST_F(ModeFileTest, SaveThenReadGivesTheModesBackAndChangesOnlyTheModeBlock) {
   setModeCount(1);
   setMode(1, "5", "5");
   model.setFieldText(C::kSpeedField, "25");
-  readModeFile(model, path);
+  model.readModeFile(path);
   EXPECT_EQ(rows(4), (Strings{"1-9/0", "6-3/10", "4-4/10", "1-1/0"}));
   EXPECT_EQ(shown(), (Strings{"4", "9", "33.3333333333333", "45", "1", "9", "4", "Total 9 frames"}));
 }
@@ -164,16 +164,16 @@ TEST_F(ModeFileTest, RefusalsLeaveTheFileAndTheWindowAsTheyWere) {
   const std::string path = dir.file("k.vqn");
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.save ? "save " : "read ") + c.what);
-    readModeFile(model, dir.write("k.vqn", good));  // Save mode writes to the card read last
+    model.readModeFile(dir.write("k.vqn", good));  // Save mode writes to the card read last
     std::filesystem::remove(path);
     if (c.file) dir.write("k.vqn", *c.file);
     const Strings state = snapshot();
     const uint32_t seed = model.engine().rng.seed();
     port.messages.clear();
     if (c.save) {
-      saveModeFile(model);
+      model.saveModeClicked();
     } else {
-      readModeFile(model, path);
+      model.readModeFile(path);
     }
     EXPECT_EQ(port.messages, Strings{c.message});
     EXPECT_EQ(snapshot(), state);
@@ -181,7 +181,7 @@ TEST_F(ModeFileTest, RefusalsLeaveTheFileAndTheWindowAsTheyWere) {
     EXPECT_EQ(std::filesystem::exists(path), c.file.has_value());  // nothing created
     EXPECT_EQ(c.file ? support::readBytes(path) : Bytes{}, c.file.value_or(Bytes{}));
   }
-  readModeFile(model, dir.write("z.vqn", edited([](uint8_t* s) { s[61] = 100, s[76] = 21; })));  // Z = -79 is read
+  model.readModeFile(dir.write("z.vqn", edited([](uint8_t* s) { s[61] = 100, s[76] = 21; })));  // Z = -79 is read
   EXPECT_EQ(model.modeState().path, dir.file("z.vqn"));
 }
 

@@ -86,10 +86,10 @@ class ModeFileFaults : public testing::ModelTest {
   std::string card;
 };
 
-void saveMode(WindowModel& w, const std::string&) { saveModeFile(w); }
+void saveMode(WindowModel& w, const std::string&) { w.saveModeClicked(); }
 
 TEST_F(ModeFileFaults, SaveModeOnACardThatMayNotBeWrittenChangesNothing) {
-  readModeFile(model, card);
+  model.readModeFile(card);
   ASSERT_TRUE(port.messages.empty() && port.errors.empty());
   const std::string before = state();
   const auto bytes = readBytes(card);
@@ -115,7 +115,7 @@ TEST_F(ModeFileFaults, ReadModeOnACardThatMayNotBeReadChangesNothing) {
   options.mustNotBeWritable = {dir.path()};
   const ChildRun run = robustness::runInChild(options, [&] {
     if (::access(card.c_str(), R_OK) == 0) return std::string("S the child may read a file of mode 0000\n");
-    readModeFile(model, card);
+    model.readModeFile(card);
     WindowOutcome o = robustness::outcomeOf(model, port);
     o.notes = {state()};
     return o.encode();
@@ -129,7 +129,7 @@ TEST_F(ModeFileFaults, ReadModeOnACardThatMayNotBeReadChangesNothing) {
 // The limit lets only part of the 512 header bytes through: the part written
 // is put back, and the card keeps its old header.
 TEST_F(ModeFileFaults, SaveModeCutByTheFileSizeLimitPutsTheHeaderBack) {
-  readModeFile(model, card);
+  model.readModeFile(card);
   const std::string before = state();
   const auto bytes = readBytes(card);
 
@@ -141,13 +141,13 @@ TEST_F(ModeFileFaults, SaveModeCutByTheFileSizeLimitPutsTheHeaderBack) {
 }
 
 TEST_F(ModeFileFaults, CardReplacedByAPipeIsAnInputErrorNotAWait) {
-  readModeFile(model, card);
+  model.readModeFile(card);
   const std::string before = state();
   ASSERT_EQ(::unlink(card.c_str()), 0);
   ASSERT_EQ(::mkfifo(card.c_str(), 0644), 0);
 
-  saveModeFile(model);
-  readModeFile(model, card);
+  model.saveModeClicked();
+  model.readModeFile(card);
   EXPECT_TRUE(port.messages.empty());
   ASSERT_EQ(port.errors.size(), 2u);
   for (const std::string& e : port.errors) EXPECT_NE(e.find(card), std::string::npos) << e;
