@@ -30,8 +30,8 @@
 
 namespace led2vqn {
 
-inline constexpr int32_t kColourTypeOther = 10;  // ColourTypeFlag: the colour type of RB4, fixed
-inline constexpr int kTimerIntervalMs = 50;      // Timer1
+inline constexpr int32_t kColourTypeOther = 10;  // ColourTypeFlag: "Other color", fixed
+inline constexpr int kTimerIntervalMs = 50;      // the batch timer
 inline const std::string kDefaultSpeedText = "25";
 inline const std::string kDefaultBrightnessText = "100";
 
@@ -63,7 +63,7 @@ class WindowModel : private ConversionHost {
   static bool modeSelectorAccepts(char32_t key);      // control keys only
   static bool startFieldAccepts(char32_t key);       // digits and control keys
   static bool endFieldAccepts(char32_t key);       // digits and control keys
-  // One key typed into SPEEDN, BRIGHTN, CB11, E11 or E22. A key the filter
+  // One key typed into the speed, brightness, mode selector, start or end field. A key the filter
   // passes is appended; a passing backspace (8) removes the last character;
   // other control keys change nothing.
   void typeChar(ControlId field, char32_t key);
@@ -109,8 +109,8 @@ class WindowModel : private ConversionHost {
   void multiModeClicked();    // a click on the multi-mode box: toggles it
   void removeModeClicked();       // removes the last mode
   void addModeClicked();      // adds a mode
-  void modeSelectorChanged();     // shows the selected mode's range in E11 and E22
-  // The user picks item `index` (0-based) of CB11: its text becomes the item, then modeSelectorChanged.
+  void modeSelectorChanged();     // shows the selected mode's range in the start and end fields
+  // The user picks item `index` (0-based) of the mode selector: its text becomes the item, then modeSelectorChanged.
   void chooseModeItem(int index);
   void modeOkClicked();  // OK: stores the range of the selected mode
   void readModeClicked();    // Read mode
@@ -167,7 +167,7 @@ class WindowModel : private ConversionHost {
   void leaveNumberField(ControlId field, const std::string& defaultText);
   // Shows a mode operation's notice or error; true when it succeeded.
   bool showModeOutcome(const ModeFileOutcome& outcome);
-  void resetModeFilePanel();  // "Path:" in Pathr, Save mode disabled
+  void resetModeFilePanel();  // "Path:" in the mode path label, Save mode disabled
   void finishBatch();
   void setOutputButtons(bool enabled);
 

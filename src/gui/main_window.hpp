@@ -4,7 +4,7 @@
 // from the control's state (caption, text, items, enabled, visible,
 // checked). Every widget signal calls one handler of the model, and then
 // refresh() re-reads the whole state; the view decides nothing itself.
-// Timer1 is a QTimer that runs while the model says the timer is enabled.
+// The batch timer is a QTimer that runs while the model says the timer is enabled.
 #pragma once
 
 #include <array>
@@ -35,9 +35,9 @@ class MainWindow : public QWidget {
   WindowModel& model() { return model_; }
   // The widget that draws control `id` (this window for kMainWindow).
   QWidget* widget(ControlId id) const;
-  // The grid SGD1.
+  // The file grid.
   QTableWidget* grid() const;
-  // Timer1.
+  // The batch timer.
   const QTimer& timer1() const { return timer1_; }
 
   // Brings every widget in line with the model.

@@ -64,7 +64,7 @@ class BatchDriver {
  private:
   OutputKind kind_ = OutputKind::kZ71Rgb;  // keeps its value after a batch
   int currentRow_ = 1;
-  bool timer_ = false;                     // Timer1
+  bool timer_ = false;                     // the batch timer
   std::string badCell_;
   CardWriter writer_;
 };

@@ -23,12 +23,12 @@ inline const std::string kReadmeName = "Readme.txt";
 
 // The window texts that line 1 copies.
 struct ReadmeCaptions {
-  std::string colourType;   // caption of RB4
-  std::string speedLabel;   // SPEEDL
-  std::string speedText;    // SPEEDN, unchanged
-  std::string fpsLabel;     // Fs
-  std::string brightLabel;  // BRIGHTL
-  std::string brightText;   // BRIGHTN, unchanged
+  std::string colourType;   // caption of the "Other color" radio button
+  std::string speedLabel;   // the speed label
+  std::string speedText;    // the speed field, unchanged
+  std::string fpsLabel;     // the "fps" label
+  std::string brightLabel;  // the brightness label
+  std::string brightText;   // the brightness field, unchanged
 };
 
 // The folder of a path: the text before its last separator ("" without one).
