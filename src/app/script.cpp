@@ -10,19 +10,30 @@ constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::size_t kMaxNumberDigits = 9;
 
 struct ModelName {
-  std::string_view name;
+  std::string_view name;  // as the command line names it
   OutputKind kind;
+  std::string_view cardName;    // as the card's file name names it
+  std::string_view buttonName;  // as the output button names it, where that differs
 };
 
 constexpr std::array<ModelName, 7> kModels = {{
-    {"z71rgb", OutputKind::kZ71Rgb},
-    {"j9", OutputKind::kJ9},
-    {"z58", OutputKind::kZ58},
-    {"z71rgbw", OutputKind::kZ71Rgbw},
-    {"z94", OutputKind::kZ94},
-    {"z6", OutputKind::kZ6},
-    {"z36", OutputKind::kZ36},
+    {"z71rgb", OutputKind::kZ71Rgb, "z71rgb", ""},
+    {"j9", OutputKind::kJ9, "j9", "z2.8"},
+    {"z58", OutputKind::kZ58, "z58rgb", ""},
+    {"z71rgbw", OutputKind::kZ71Rgbw, "z71rgbw", ""},
+    {"z94", OutputKind::kZ94, "z94rgb", ""},
+    {"z6", OutputKind::kZ6, "z6", "z6.3"},
+    {"z36", OutputKind::kZ36, "z36", ""},
 }};
+
+bool sameLetters(std::string_view a, std::string_view lower) {
+  if (a.size() != lower.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const char c = a[i] >= 'A' && a[i] <= 'Z' ? static_cast<char>(a[i] - 'A' + 'a') : a[i];
+    if (c != lower[i]) return false;
+  }
+  return true;
+}
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -137,7 +148,7 @@ std::optional<ScriptAction> parseAction(std::string_view line, std::string& erro
   if (verb == "output") {
     a.verb = ScriptVerb::kOutput;
     const std::optional<OutputKind> kind = args == 1 ? outputKindOfModel(words[1]) : std::nullopt;
-    if (!kind) return fail("output needs one of z71rgb, j9, z58, z71rgbw, z94, z6, z36");
+    if (!kind) return fail("output needs a model: " + std::string(kModelList));
     a.model = *kind;
     return a;
   }
@@ -148,7 +159,10 @@ std::optional<ScriptAction> parseAction(std::string_view line, std::string& erro
 
 std::optional<OutputKind> outputKindOfModel(std::string_view model) {
   for (const ModelName& m : kModels) {
-    if (m.name == model) return m.kind;
+    if (sameLetters(model, m.name) || sameLetters(model, m.cardName) ||
+        (!m.buttonName.empty() && sameLetters(model, m.buttonName))) {
+      return m.kind;
+    }
   }
   return std::nullopt;
 }

@@ -59,8 +59,12 @@ struct ScriptLine {
 // The action lines of a script, in order (skipped lines left out).
 std::vector<ScriptLine> parseScript(std::string_view script);
 
-// The model names of the output action and their kinds.
+// The model names of the output action and their kinds. A model is named,
+// without regard to case, as the command line names it (z71rgb, j9, ...), as
+// its card's file name does (Z71RGB, Z58RGB, ...) or as its output button
+// does (Z2.8 for j9, Z6.3 for z6).
 std::optional<OutputKind> outputKindOfModel(std::string_view model);
+inline constexpr std::string_view kModelList = "z71rgb, j9, z58, z71rgbw, z94, z6 or z36";
 std::string_view modelOfOutputKind(OutputKind kind);
 
 }  // namespace led2vqn

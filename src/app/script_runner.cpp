@@ -6,6 +6,36 @@
 namespace led2vqn {
 namespace {
 
+std::string trimmed(const std::string& s) {
+  const std::size_t from = s.find_first_not_of(' ');
+  if (from == std::string::npos) return std::string();
+  return s.substr(from, s.find_last_not_of(' ') - from + 1);
+}
+
+}  // namespace
+
+std::string controlDescription(ControlId id) {
+  const int box = static_cast<int>(id) - static_cast<int>(ControlId::kTwoPortsBox1) + 1;
+  if (box >= 1 && box <= kTwoPortsBoxCount) return "the \"2 ports\" box of row " + decimal(box);
+  switch (id) {
+    case ControlId::kFileGrid: return "the file list";
+    case ControlId::kEnglishRadio: return "the English button";
+    case ControlId::kChineseRadio: return "the Chinese button";
+    case ControlId::kSpeedField: return "the speed field";
+    case ControlId::kBrightnessField: return "the brightness field";
+    case ControlId::kMultiModeBox: return "the multi-mode box";
+    case ControlId::kModeSelector: return "the mode selector";
+    case ControlId::kStartField: return "the mode start field";
+    case ControlId::kEndField: return "the mode end field";
+    case ControlId::kAddModeButton: return "the add-mode button (＋)";
+    case ControlId::kRemoveModeButton: return "the remove-mode button (－)";
+    case ControlId::kModeOkButton: return "the OK button of the mode panel";
+    default: break;
+  }
+  static const Controls design;  // English captions
+  return "the " + trimmed(design[id].caption) + " button";
+}
+
 ControlId outputButton(OutputKind kind) {
   switch (kind) {
     case OutputKind::kZ71Rgb: return ControlId::kOutputZ71RgbButton;
@@ -18,8 +48,6 @@ ControlId outputButton(OutputKind kind) {
   }
   return ControlId::kOutputZ36Button;
 }
-
-}  // namespace
 
 void ScriptPort::showMessage(const std::string& text) {
   shown_.push_back(text);
@@ -52,7 +80,7 @@ std::optional<std::string> ScriptRunner::click(ControlId id) {
   const Controls& controls = model_.controls();
   if (controls.clickable(id)) return std::nullopt;
   const ControlState& s = controls[id];
-  return s.name + (s.visible ? " is disabled" : " is hidden");
+  return controlDescription(id) + (s.visible ? " is disabled" : " is hidden");
 }
 
 std::optional<std::string> ScriptRunner::typeInto(ControlId field, const std::string& text) {
@@ -70,7 +98,7 @@ std::optional<ScriptStop> ScriptRunner::run(const std::vector<ScriptLine>& lines
     } else {
       reason = apply(*line.action);
     }
-    if (reason) return ScriptStop{line.number, "line " + decimal(line.number) + ": " + line.source + ": " + *reason};
+    if (reason) return ScriptStop{line.number, "line " + decimal(line.number) + ": " + line.source + ": " + *reason, *reason};
   }
   return std::nullopt;
 }
@@ -87,7 +115,8 @@ std::optional<std::string> ScriptRunner::apply(const ScriptAction& a) {
     case ScriptVerb::kSelect:
       if (auto e = click(ControlId::kFileGrid)) return e;
       if (a.number < 1 || a.number >= m.table().rowCount()) {
-        return "SGD1 has no row " + decimal(a.number) + " (rows 1 to " + decimal(m.table().rowCount() - 1) + ")";
+        if (m.table().rowCount() <= 1) return "the file list has no row " + decimal(a.number) + " (it is empty)";
+        return "the file list has no row " + decimal(a.number) + " (rows 1 to " + decimal(m.table().rowCount() - 1) + ")";
       }
       m.rowSelected(a.number);
       return std::nullopt;
@@ -139,7 +168,7 @@ std::optional<std::string> ScriptRunner::apply(const ScriptAction& a) {
       for (std::size_t i = 0; i < items.size(); ++i) {
         if (items[i] == decimal(a.number)) index = static_cast<int>(i);
       }
-      if (index < 0) return "CB11 holds no mode " + decimal(a.number);
+      if (index < 0) return "the mode selector holds no mode " + decimal(a.number);
       m.chooseModeItem(index);
       if (auto e = typeInto(ControlId::kStartField, a.text)) return e;
       if (auto e = typeInto(ControlId::kEndField, a.text2)) return e;

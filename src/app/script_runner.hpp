@@ -39,7 +39,8 @@ class ScriptPort : public WindowPort {
 // Why a script stopped: the line and what could not happen.
 struct ScriptStop {
   int line = 0;
-  std::string text;  // "line 4: delete: DELBT is disabled"
+  std::string text;    // "line 4: delete: the DEL File button is disabled"
+  std::string reason;  // "the DEL File button is disabled"
 };
 
 class ScriptRunner {
@@ -61,6 +62,12 @@ class ScriptRunner {
   ScriptPort& port_;
   std::string currentFolder_;
 };
+
+// A control as a person reading a message knows it: "the mode selector",
+// "the \"2 ports\" box of row 13", "the Output Z71RGB(10K) button".
+std::string controlDescription(ControlId id);
+// The output button of a model.
+ControlId outputButton(OutputKind kind);
 
 // The process's current folder ("" when it cannot be had).
 std::string currentFolder();

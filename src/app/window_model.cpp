@@ -4,6 +4,7 @@
 
 #include "app/settings_file.hpp"
 #include "base/decimal_text.hpp"
+#include "base/platform.hpp"
 #include "project/readme.hpp"
 
 namespace led2vqn {
@@ -264,6 +265,7 @@ void WindowModel::timerTick() {
   }
   switch (t.write.kind) {
     case WriteResult::Kind::kWritten:
+      port_.cardWritten(t.write.cardPath);
       return;
     case WriteResult::Kind::kModeFrames:
       showMessage(Msg::kModeFramesOutput);
@@ -280,7 +282,7 @@ void WindowModel::timerTick() {
 }
 
 void WindowModel::finishBatch() {
-  const std::string folder = folderOfPath(table_.cell(1, 1));
+  const std::string folder = outputFolder_.empty() ? folderOfPath(table_.cell(1, 1)) : outputFolder_;
   if (const std::optional<IoError> e = writeReadme(folder)) {
     reportError(e->text);
   } else {
@@ -307,10 +309,18 @@ void WindowModel::reportError(const std::string& text) { port_.reportError(text)
 RowCells WindowModel::rowCells(int row) const { return table_.rowCells(row); }
 int WindowModel::rowCount() const { return table_.rowCount(); }
 int32_t WindowModel::twoPortFlag(int row) const { return table_.twoPortFlag(row); }
+std::string WindowModel::placeOutput(const std::string& besideProgram) const {
+  if (outputFolder_.empty()) return besideProgram;
+  const std::size_t slash = platform::lastSeparator(besideProgram);
+  return outputFolder_ + platform::kSeparator + (slash == std::string::npos ? besideProgram : besideProgram.substr(slash + 1));
+}
 std::string WindowModel::speedText() const { return controls_[ControlId::kSpeedField].text; }
 std::string WindowModel::brightnessText() const { return controls_[ControlId::kBrightnessField].text; }
 ModeSettings WindowModel::modes() const { return modePanel_.state().settings(multiModeOn()); }
 void WindowModel::setProgressMax(int32_t max) { progressMax_ = max; }
-void WindowModel::setProgress(int32_t position) { progressPosition_ = position; }
+void WindowModel::setProgress(int32_t position) {
+  progressPosition_ = position;
+  port_.progressChanged(position, progressMax_);
+}
 
 }  // namespace led2vqn

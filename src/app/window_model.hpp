@@ -148,6 +148,9 @@ class WindowModel : private ConversionHost {
   void reportError(const std::string& text);
   // Replaces the writer the batch calls per row (tests).
   void setCardWriter(CardWriter writer) { batch_.setWriter(std::move(writer)); }
+  // Writes the cards and the readme into `folder` under the names they would
+  // have beside their program files ("" puts them beside the program files).
+  void setOutputFolder(const std::string& folder) { outputFolder_ = folder; }
   // Replaces the clock that dates the readme (tests).
   void setDateTimeSource(std::function<std::string()> source) { dateTime_ = std::move(source); }
 
@@ -158,6 +161,7 @@ class WindowModel : private ConversionHost {
   RowCells rowCells(int row) const override;
   int rowCount() const override;
   int32_t twoPortFlag(int row) const override;
+  std::string placeOutput(const std::string& besideProgram) const override;
   std::string speedText() const override;
   std::string brightnessText() const override;
   ModeSettings modes() const override;
@@ -179,6 +183,7 @@ class WindowModel : private ConversionHost {
   BatchDriver batch_;
   NibbleTable nibbles_{};
   std::string settingsPath_;
+  std::string outputFolder_;
   int32_t languageFlag_ = kEnglish;
   int32_t colourTypeFlag_ = kColourTypeOther;
   int32_t progressMax_ = 100;

@@ -2,6 +2,7 @@
 // line runner or a test) does for it.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -21,6 +22,10 @@ class WindowPort {
   virtual std::optional<std::string> openDialog(DialogKind kind) = 0;
   // An input/output or number conversion failure, as one line of text.
   virtual void reportError(const std::string& text) = 0;
+  // The progress bar moved while a card is written (a view may ignore it).
+  virtual void progressChanged(int32_t /*position*/, int32_t /*max*/) {}
+  // A card is complete at `path` (a view may ignore it).
+  virtual void cardWritten(const std::string& /*path*/) {}
 };
 
 }  // namespace led2vqn

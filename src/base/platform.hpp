@@ -132,15 +132,19 @@ std::vector<std::string> commandLineArguments(int argc, char** argv);
 // True when a second thread can write cards alongside the batch.
 bool writerThreadAvailable();
 
-// Temporary files an interruption (Ctrl+C, SIGINT, SIGTERM) removes before
-// the program ends; at most kMaxPendingTemporaries at a time, the rest are
-// left to their owners.
+// Temporary files an interruption (Ctrl+C; SIGINT, SIGTERM, SIGHUP) removes
+// before the program ends; at most kMaxPendingTemporaries at a time, the
+// rest are left to their owners.
 inline constexpr int kMaxPendingTemporaries = 4;
 // Returns a slot to pass to forgetTemporary, or -1 when all are taken.
 int rememberTemporary(const std::string& path);
 void forgetTemporary(int slot);
 // Installs the handler that removes the remembered temporaries and ends
-// the program with status 130 on an interruption.
+// the program with status 128 + the signal's number (130, 143, 129) on an
+// interruption. A signal the program was started to ignore stays ignored.
 void removeTemporariesOnInterrupt();
+
+// True when standard error is a terminal (a console on Windows).
+bool standardErrorIsTerminal();
 
 }  // namespace led2vqn::platform

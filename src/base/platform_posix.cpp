@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <climits>
 #include <csignal>
+#include <initializer_list>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -231,11 +232,11 @@ struct PendingTemporary {
 };
 PendingTemporary pending[kMaxPendingTemporaries];
 
-extern "C" void removeTemporariesAndExit(int) {
+extern "C" void removeTemporariesAndExit(int signal) {
   for (PendingTemporary& p : pending) {
     if (p.state.load() == kHeld) ::unlink(p.path);
   }
-  ::_exit(130);
+  ::_exit(128 + signal);
 }
 
 }  // namespace
@@ -261,10 +262,17 @@ void removeTemporariesOnInterrupt() {
   struct sigaction action {};
   action.sa_handler = removeTemporariesAndExit;
   sigemptyset(&action.sa_mask);
-  ::sigaction(SIGINT, &action, nullptr);
-  ::sigaction(SIGTERM, &action, nullptr);
-  ::sigaction(SIGHUP, &action, nullptr);
+  // While one of them is handled the others wait.
+  for (const int s : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&action.sa_mask, s);
+  for (const int s : {SIGINT, SIGTERM, SIGHUP}) {
+    // A signal ignored by whoever started the program (nohup) stays ignored.
+    struct sigaction before {};
+    if (::sigaction(s, nullptr, &before) == 0 && before.sa_handler == SIG_IGN) continue;
+    ::sigaction(s, &action, nullptr);
+  }
 }
+
+bool standardErrorIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
 
 }  // namespace led2vqn::platform
 

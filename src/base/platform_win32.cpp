@@ -370,6 +370,8 @@ void forgetTemporary(int slot) {
 
 void removeTemporariesOnInterrupt() { SetConsoleCtrlHandler(removeTemporariesAndExit, TRUE); }
 
+bool standardErrorIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
+
 }  // namespace led2vqn::platform
 
 #endif  // _WIN32

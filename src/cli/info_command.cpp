@@ -5,6 +5,8 @@
 #include "app/messages.hpp"
 #include "app/settings_file.hpp"
 #include "cli/commands.hpp"
+#include "cli/replay.hpp"
+#include "cli/settings_discovery.hpp"
 #include "input/program_reader.hpp"
 #include "base/decimal_text.hpp"
 #include "base/file_io.hpp"
@@ -44,21 +46,28 @@ const char* refusalName(ReaderRefusal r) {
 
 }  // namespace
 
-int runInfo(const std::vector<std::string>& files, bool json, const std::string& settingsPath) {
+int runInfo(const std::vector<std::string>& files, bool json, const std::optional<std::string>& settings) {
+  if (settings) {
+    if (auto e = unusableSettingsFile(*settings)) return usageError(*e);
+  }
+  const SettingsChoice choice = findSettings(settings);
   // The settings file is read as the window reads it, but never created here.
   std::vector<uint8_t> buffer(kSettingsReadBytes);
   NibbleTable table{};
-  if (fileExists(settingsPath)) table = readSettings(settingsPath, buffer.data()).table;
+  if (fileExists(choice.path)) table = readSettings(choice.path, buffer.data()).table;
 
   bool allAccepted = true;
-  for (const std::string& file : files) {
+  if (json) std::cout << '[';
+  for (std::size_t n = 0; n < files.size(); ++n) {
+    const std::string& file = files[n];
+    const std::string separator = n == 0 ? "" : ",\n";
     const ReadOutcome read = readProgramFile(file, table, buffer.data());
     if (read.info) {
       const ProgramInfo& i = *read.info;
       if (json) {
-        std::cout << "{\"file\":" << jsonString(file) << ",\"accepted\":true,\"frames\":" << i.frames
+        std::cout << separator << "{\"path\":" << jsonString(file) << ",\"accepted\":true,\"frames\":" << i.frames
                   << ",\"ports\":" << i.ports << ",\"pixels\":" << i.pixels << ",\"frameLength\":" << i.frameLength
-                  << "}\n";
+                  << "}";
       } else {
         std::cout << file << ": " << i.frames << " frames, " << i.ports << " ports, " << i.pixels
                   << " pixels, frame length " << i.frameLength << "\n";
@@ -66,17 +75,21 @@ int runInfo(const std::vector<std::string>& files, bool json, const std::string&
       continue;
     }
     allAccepted = false;
-    const std::string reason = read.error ? read.error->text
-                                          : messageText(readerRefusalMessage(read.refusal.value_or(ReaderRefusal::kOpenFile)),
-                                                        kEnglish);
+    const ReaderRefusal refusal = read.refusal.value_or(ReaderRefusal::kOpenFile);
+    const std::string reason = read.error ? read.error->text : messageText(readerRefusalMessage(refusal), kEnglish);
     if (json) {
-      const std::string kind = read.error ? "input/output error" : refusalName(read.refusal.value_or(ReaderRefusal::kOpenFile));
-      std::cout << "{\"file\":" << jsonString(file) << ",\"accepted\":false,\"refusal\":" << jsonString(kind)
-                << ",\"message\":" << jsonString(reason) << "}\n";
+      const std::string kind = read.error ? "input/output error" : refusalName(refusal);
+      std::cout << separator << "{\"path\":" << jsonString(file) << ",\"accepted\":false,\"refusal\":"
+                << jsonString(kind) << ",\"message\":" << jsonString(reason) << "}";
     } else {
       std::cout << file << ": " << reason << "\n";
     }
+    if (read.refusal == ReaderRefusal::kNoFrameLength) {
+      std::cout.flush();
+      std::cerr << "led2vqn: " << file << ": " << refusalReason(refusal, file, choice) << "\n";
+    }
   }
+  if (json) std::cout << "]\n";
   return allAccepted ? kExitOk : kExitMessages;
 }
 

@@ -7,15 +7,17 @@ namespace led2vqn::cli {
 
 int runInspect(const std::vector<std::string>& cards, bool json) {
   bool allHold = true;
-  for (const std::string& card : cards) {
-    const InspectReport report = inspectCard(card);
+  if (json) std::cout << '[';
+  for (std::size_t i = 0; i < cards.size(); ++i) {
+    const InspectReport report = inspectCard(cards[i]);
     allHold = allHold && report.ok();
     if (json) {
-      std::cout << inspectJson(report) << '\n';
+      std::cout << (i == 0 ? "" : ",\n") << inspectJson(report);
     } else {
       std::cout << inspectText(report);
     }
   }
+  if (json) std::cout << "]\n";
   std::cout.flush();
   return allHold ? kExitOk : kExitMessages;
 }

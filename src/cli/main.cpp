@@ -1,5 +1,8 @@
 // led2vqn: the main window, or headless sub-commands on the same window model.
+#include <cstring>
+#include <exception>
 #include <iostream>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -7,87 +10,174 @@
 
 #include "base/platform.hpp"
 #include "cli/commands.hpp"
+#include "cli/option_values.hpp"
+#include "cli/settings_discovery.hpp"
 #if defined(LED2VQN_HAVE_GUI)
 #include "gui/window_entry.hpp"
 #endif
 
 namespace led2vqn::cli {
+namespace {
 
-std::string defaultSettingsPath() {
-  std::string folder = led2vqn::platform::programFolder();
-  if (folder.empty()) folder = ".";
-  return folder + led2vqn::platform::kSeparator + "Gcode.sdc";
+constexpr const char* kSettingsHelp =
+    "settings file (default: $LED2VQN_SETTINGS, else Gcode.sdc beside the program when it holds more than 32 "
+    "bytes, else ~/.config/led2vqn/Gcode.sdc)";
+
+const char* kExitStatusHelp =
+    "Exit status: convert 0 when every file became a card and only the completion message was shown, 1 otherwise; "
+    "run 0 when the script ran to its end without an input/output or number-conversion error line, 1 when it ran to "
+    "its end with one; info and inspect 0 when every file passes, 1 otherwise; 2 for a usage or script error; "
+    "130, 143 or 129 when interrupted by SIGINT, SIGTERM or SIGHUP (no half-written file is left).";
+
+// The settings value given to any level of the command line.
+struct SettingsOption {
+  std::string value;
+  std::vector<CLI::Option*> options;
+  void addTo(CLI::App& app) { options.push_back(app.add_option("--settings", value, kSettingsHelp)->expected(1)); }
+  std::optional<std::string> given() const {
+    for (const CLI::Option* o : options) {
+      if (o->count() > 0) return value;
+    }
+    return std::nullopt;
+  }
+};
+
+// A first word that names no sub-command is refused by name.
+std::optional<std::string> unknownSubcommand(int argc, char** argv, CLI::App& app) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--settings") {
+      ++i;
+      continue;
+    }
+    if (!arg.empty() && arg[0] == '-') continue;
+    for (const CLI::App* sub : app.get_subcommands([](CLI::App*) { return true; })) {
+      if (sub->get_name() == arg) return std::nullopt;
+    }
+    std::string names;
+    for (const CLI::App* sub : app.get_subcommands([](CLI::App*) { return true; })) {
+      names += (names.empty() ? "" : ", ") + sub->get_name();
+    }
+    return "unknown sub-command \"" + arg + "\" (the sub-commands are " + names + "; see led2vqn --help)";
+  }
+  return std::nullopt;
 }
 
-}  // namespace led2vqn::cli
-
-int main(int argc, char** argv) {
-  using namespace led2vqn::cli;
-  led2vqn::platform::prepareConsole();
+int dispatch(int argc, char** argv) {
+  platform::prepareConsole();
   // The arguments in UTF-8 whatever the system's own code page.
-  std::vector<std::string> arguments = led2vqn::platform::commandLineArguments(argc, argv);
+  std::vector<std::string> arguments = platform::commandLineArguments(argc, argv);
   std::vector<char*> utf8Argv;
   for (std::string& a : arguments) utf8Argv.push_back(a.data());
   utf8Argv.push_back(nullptr);
+  const int utf8Argc = static_cast<int>(arguments.size());
 
   CLI::App app{"led2vqn: converts LED program files (*.led) into controller card files (*.vqn).\n"
                "Without a sub-command it opens the main window."};
   app.allow_windows_style_options(false);  // "/path" is a file, never an option
   app.set_version_flag("--version", "led2vqn " LED2VQN_VERSION);
-  std::string settings;
-  app.add_option("--settings", settings, "settings file read at start (default: Gcode.sdc beside the program)");
+  app.footer(modelTable() + "\n" + kExitStatusHelp);
+  SettingsOption settings;
+  settings.addTo(app);
 
+  ReplayFlags runFlags;
   std::string script;
-  CLI::App* run = app.add_subcommand("run", "replay a script of window actions");
+  CLI::App* run = app.add_subcommand("run", "replay a script of window actions (see README.md)");
   run->add_option("SCRIPT", script, "the script, one action per line")->required();
-  run->add_option("--settings", settings, "settings file (default: Gcode.sdc beside the program)");
+  settings.addTo(*run);
+  run->add_flag("--progress", runFlags.progress, "show a progress line per card and the cards written");
+  run->add_flag("--quiet", runFlags.quiet, "show no progress, even on a terminal");
 
   ConvertOptions convert;
+  std::string speed, brightness, outputDir;
   CLI::App* conv = app.add_subcommand("convert", "convert program files into cards of one model");
-  conv->add_option("--model", convert.model, "z71rgb, j9, z58, z71rgbw, z94, z6 or z36")->required();
-  CLI::Option* speed = conv->add_option("--speed", convert.speed, "speed text, typed into the speed field");
-  CLI::Option* bright = conv->add_option("--brightness", convert.brightness, "brightness text");
-  conv->add_option("--two-ports", convert.twoPortRows, "check the \"2 ports\" box of this row (repeatable)")
+  conv->add_option("--model", convert.model, "the card model (see the list below)")->required()->expected(1);
+  CLI::Option* speedOption = conv->add_option("--speed", speed, "frames per second, 1 to 100")->expected(1);
+  CLI::Option* brightOption = conv->add_option("--brightness", brightness, "brightness in percent, 1 to 100")->expected(1);
+  conv->add_option("--two-ports", convert.twoPortRows, "check the \"2 ports\" box of row ROW, 1 to 12 (repeatable)")
+      ->expected(1)
+      ->allow_extra_args(false)
       ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
-  conv->add_option("--mode", convert.modes, "multi-mode range START-END (repeatable, modes 1, 2, ...)")
+  conv->add_option("--mode", convert.modes, "multi-mode range START-END (repeatable: modes 1, 2, ...)")
+      ->expected(1)
+      ->allow_extra_args(false)
       ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
-  conv->add_option("--settings", settings, "settings file (default: Gcode.sdc beside the program)");
-  conv->add_option("FILE", convert.files, "program files (*.led)")->required();
+  settings.addTo(*conv);
+  CLI::Option* outputOption =
+      conv->add_option("--output-dir", outputDir, "write the cards and Readme.txt into this folder")->expected(1);
+  conv->add_flag("--progress", convert.flags.progress, "show a progress line per card and the cards written");
+  conv->add_flag("--quiet", convert.flags.quiet, "show no progress, even on a terminal");
+  conv->add_option("FILE", convert.files, "program files (*.led), at most 16")->required();
+  conv->footer(modelTable());
 
   std::vector<std::string> infoFiles;
   bool infoJson = false;
   CLI::App* info = app.add_subcommand("info", "what the reader derives from program files");
   info->add_option("FILE", infoFiles, "program files (*.led)")->required();
-  info->add_flag("--json", infoJson, "one JSON object per file");
-  info->add_option("--settings", settings, "settings file (default: Gcode.sdc beside the program)");
+  info->add_flag("--json", infoJson, "one JSON array, an object per file");
+  settings.addTo(*info);
 
   std::vector<std::string> cards;
   bool inspectJson = false;
   CLI::App* inspect = app.add_subcommand("inspect", "decode and check card files");
   inspect->add_option("CARD", cards, "card files (*.vqn)")->required();
-  inspect->add_flag("--json", inspectJson, "one JSON object per card");
+  inspect->add_flag("--json", inspectJson, "one JSON array, an object per card");
 
-  try {
-    app.parse(static_cast<int>(arguments.size()), utf8Argv.data());
-  } catch (const CLI::ParseError& e) {
-    const int status = app.exit(e);
-    return status == 0 ? kExitOk : kExitUsage;
+  std::string importFrom;
+  CLI::App* settingsCommand = app.add_subcommand("settings", "which settings file is used and what it holds");
+  CLI::Option* importOption =
+      settingsCommand->add_option("--import", importFrom, "copy this settings file to the per-user place")->expected(1);
+  settings.addTo(*settingsCommand);
+
+  if (const std::optional<std::string> unknown = unknownSubcommand(utf8Argc, utf8Argv.data(), app)) {
+    return usageError(*unknown);
   }
-  if (settings.empty()) settings = defaultSettingsPath();
+  try {
+    app.parse(utf8Argc, utf8Argv.data());
+  } catch (const CLI::ParseError& e) {
+    if (e.get_exit_code() == 0) return app.exit(e);
+    std::string where;
+    for (const CLI::App* sub : app.get_subcommands()) where = sub->get_name() + ": ";
+    return usageError(where + e.what() + " (see led2vqn " + (where.empty() ? "" : where.substr(0, where.size() - 2) + " ") +
+                      "--help)");
+  }
 
-  if (*run) return runScript(script, settings);
+  if (*run) return runScript(script, settings.given(), runFlags);
   if (*conv) {
-    convert.speedGiven = speed->count() > 0;
-    convert.brightnessGiven = bright->count() > 0;
-    convert.settingsPath = settings;
+    if (speedOption->count() > 0) convert.speed = speed;
+    if (brightOption->count() > 0) convert.brightness = brightness;
+    if (outputOption->count() > 0) convert.outputDir = outputDir;
+    convert.settings = settings.given();
     return runConvert(convert);
   }
-  if (*info) return runInfo(infoFiles, infoJson, settings);
+  if (*info) return runInfo(infoFiles, infoJson, settings.given());
   if (*inspect) return runInspect(cards, inspectJson);
+  if (*settingsCommand) {
+    return runSettings(settings.given(), importOption->count() > 0 ? std::optional(importFrom) : std::nullopt);
+  }
 #if defined(LED2VQN_HAVE_GUI)
-  return led2vqn::gui::runMainWindow(argc, argv, settings);
+  const SettingsChoice choice = findSettings(settings.given());
+  preparePerUserFolder(choice);
+  return led2vqn::gui::runMainWindow(argc, argv, choice.path);
 #else
   std::cout << app.help();
   return kExitOk;
 #endif
+}
+
+}  // namespace
+}  // namespace led2vqn::cli
+
+int main(int argc, char** argv) {
+  // Nothing leaves main as an exception: every failure is a message and a status.
+  try {
+    return led2vqn::cli::dispatch(argc, argv);
+  } catch (const std::bad_alloc&) {
+    std::cerr << "led2vqn: out of memory\n";
+  } catch (const std::exception& e) {
+    std::cerr << "led2vqn: " << e.what() << "\n";
+  } catch (...) {
+    std::cerr << "led2vqn: an unexpected failure\n";
+  }
+  return led2vqn::cli::kExitMessages;
 }

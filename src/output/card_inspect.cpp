@@ -321,20 +321,28 @@ InspectReport inspectCard(const std::string& path) {
     r.openError = e;
     return r;
   }
-  if (r.fileBytes < kSectorBytes) {
+  std::array<uint8_t, kSectorBytes> sector{};
+  std::size_t got = 0;
+  if (auto e = file.readSomeAt(0, sector.data(), sector.size(), got)) {
+    r.failures.push_back("read (offset 0): " + e->text);
+    return r;
+  }
+  std::copy(sector.begin(), sector.begin() + kMagicBytes, r.magic.begin());
+  if (got >= kMagicBytes) r.model = cardModelOfMagic(r.magic.data(), r.modeFileMagic);
+  r.cardMagic = got >= kMagicBytes && (r.model != nullptr || r.modeFileMagic);
+  if (!r.cardMagic) {
+    // Nothing else is decoded: the bytes mean something else.
+    r.notCard = true;
+    r.startsLikeProgram = got >= 4 && sector[1] == 'Q' && sector[2] == 'W' && sector[3] == 'M';
+    r.failures.push_back("not a card file");
+    return r;
+  }
+  if (got < kSectorBytes) {
     r.failures.push_back("header: the file holds " + decimal(static_cast<int64_t>(r.fileBytes)) +
                          " bytes, less than the 512-byte header sector");
     return r;
   }
-  std::array<uint8_t, kSectorBytes> sector{};
-  if (auto e = file.readAt(0, sector.data(), sector.size())) {
-    r.failures.push_back("read (offset 0): " + e->text);
-    return r;
-  }
   r.headerRead = true;
-  std::copy(sector.begin(), sector.begin() + kMagicBytes, r.magic.begin());
-  r.model = cardModelOfMagic(r.magic.data(), r.modeFileMagic);
-  r.cardMagic = r.model != nullptr || r.modeFileMagic;
   r.header = decodeCardHeader(sector.data());
   if (r.header.framePeriod > 0) r.speed = speedTextOfPeriod(r.header.framePeriod);
   checkHeaderFields(r);
@@ -398,6 +406,10 @@ std::string validUtf8(std::string_view text) {
 std::string inspectText(const InspectReport& r) {
   std::string out = printable(r.path) + ": ";
   if (r.openError) return out + "cannot inspect: " + printable(r.openError->text) + "\n  FAILED\n";
+  if (r.notCard) {
+    return out + "not a card file" + (r.startsLikeProgram ? " (it starts like a program file: use `led2vqn info`)" : "") +
+           "\n";
+  }
   if (!r.headerRead) {
     out += decimal(static_cast<int64_t>(r.fileBytes)) + " bytes, no header sector\n";
   } else {
@@ -413,14 +425,15 @@ std::string inspectText(const InspectReport& r) {
     out += "  " + modesText(h) + "\n";
     out += std::string("  header check bytes: ") + (h.checksOk ? "ok" : "differ") + "\n";
 
-    out += "  frame blocks: ";
+    out += "  ";
     if (!r.framesWritten || !r.blockBytes) {
-      out += "not checked (" + std::string(!r.framesWritten ? "frame count negative" : "sectors per frame unknown") +
+      out += "frame blocks: not checked (" + std::string(!r.framesWritten ? "frame count negative" : "sectors per frame unknown") +
              ")\n";
     } else if (*r.framesWritten == 0) {
-      out += "none\n";
+      out += "no frame blocks\n";
     } else {
-      out += decimal(*r.framesWritten) + " of " + decimal(*h.frameSectors) + " sectors";
+      out += decimal(*r.framesWritten) + (*r.framesWritten == 1 ? " frame block" : " frame blocks") + " of " +
+             decimal(*h.frameSectors) + (*h.frameSectors == 1 ? " sector" : " sectors") + " each";
       if (r.blocksChecked < *r.framesWritten) out += ", " + decimal(r.blocksChecked) + " checked";
       out += r.badBlocks == 0 ? ", all check bytes ok\n" : ", " + decimal(r.badBlocks) + " with check bytes that differ\n";
     }
@@ -454,6 +467,11 @@ std::string inspectJson(const InspectReport& r) {
   j.key("ok").boolean(r.ok());
   if (r.openError) {
     j.key("error").string(r.openError->text);
+    return j.end('}').text();
+  }
+  if (r.notCard) {
+    j.key("error").string("not a card file");
+    j.key("startsLikeProgram").boolean(r.startsLikeProgram);
     return j.end('}').text();
   }
   j.key("size").number(static_cast<int64_t>(r.fileBytes));

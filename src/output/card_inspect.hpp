@@ -48,6 +48,8 @@ struct InspectReport {
   std::optional<IoError> openError;   // the file could not be opened: nothing else is set
   uint64_t fileBytes = 0;
   bool headerRead = false;            // the file holds a whole header sector
+  bool notCard = false;               // no card magic: nothing else is decoded
+  bool startsLikeProgram = false;     // ... and bytes 1-3 are "QWM"
 
   std::array<uint8_t, 6> magic{};
   const CardModel* model = nullptr;   // nullptr: unknown letters (then no frame cap, widest trailer range)

@@ -256,7 +256,7 @@ WriteResult writeCard(EngineState& state, OutputKind kind, int row, ConversionHo
   if (host.twoPortFlag(row) > 1 && plan.row.ports > 2) plan.portsUsed = 2;
   if (m.onePort) plan.portsUsed = 1;
   result.portsUsed = plan.portsUsed;
-  result.cardPath = cardName(cells.path, plan.portsUsed, m.suffix);
+  result.cardPath = host.placeOutput(cardName(cells.path, plan.portsUsed, m.suffix));
   if (!hasLayout(plan.portsUsed)) {
     result.kind = WriteResult::Kind::kPortsWithoutLayout;
     return result;

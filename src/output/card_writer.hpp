@@ -38,6 +38,8 @@ class ConversionHost {
   virtual RowCells rowCells(int row) const = 0;   // row 1 .. rowCount() - 1
   virtual int rowCount() const = 0;               // grid rows, header row included
   virtual int32_t twoPortFlag(int row) const = 0;
+  // Where the card named `besideProgram` is written (by default that path).
+  virtual std::string placeOutput(const std::string& besideProgram) const { return besideProgram; }
   virtual std::string speedText() const = 0;
   virtual std::string brightnessText() const = 0;
   virtual ModeSettings modes() const = 0;

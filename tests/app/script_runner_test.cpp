@@ -35,7 +35,7 @@ class ScriptRunnerTest : public support::TempDirTest {
 
 TEST_F(ScriptRunnerTest, ClickOnADisabledControlNamesTheLineAndStops) {
   program("a.led", 1);
-  EXPECT_EQ(stop("add ./a.led\noutput z36\ndelete\n\ndelete\nadd a.led\n"), "line 5: delete: DELBT is disabled");
+  EXPECT_EQ(stop("add ./a.led\noutput z36\ndelete\n\ndelete\nadd a.led\n"), "line 5: delete: the DEL File button is disabled");
   EXPECT_EQ(out.str(), "Data conversion complete!\n");
   EXPECT_EQ(model.table().fileCount(), 0);  // line 6 did not run
   EXPECT_TRUE(fileExists(dir.file("a_1P_Z36.vqn")));
@@ -45,9 +45,9 @@ TEST_F(ScriptRunnerTest, ClickOnADisabledControlNamesTheLineAndStops) {
 TEST_F(ScriptRunnerTest, StopsOnlyWhereAControlCannotBeClicked) {
   const std::pair<std::string, std::string> cases[] = {
       {"twoports 1 off\nmultimode off\nmodes 1\n", ""},  // nothing to click
-      {"modes 2", "line 1: modes 2: BB11 is disabled"},
-      {"twoports 13 on", "line 1: twoports 13 on: CheckBox13 is hidden"},
-      {"multimode on\nmode 2 1 1", "line 2: mode 2 1 1: CB11 holds no mode 2"},
+      {"modes 2", "line 1: modes 2: the add-mode button (＋) is disabled"},
+      {"twoports 13 on", "line 1: twoports 13 on: the \"2 ports\" box of row 13 is hidden"},
+      {"multimode on\nmode 2 1 1", "line 2: mode 2 1 1: the mode selector holds no mode 2"},
   };
   for (const auto& [script, expected] : cases) EXPECT_EQ(stop(script), expected) << script;
 }

@@ -23,9 +23,13 @@ inline std::string slurp(const std::string& path) {
 }
 
 // `args` is appended to the command line as it stands (quote it yourself).
-inline CliResult runCli(const std::string& folder, const std::string& args) {
+// The per-user settings place is folder/.home/.config, never the real one.
+// `env` adds NAME=VALUE words to the environment.
+inline CliResult runCli(const std::string& folder, const std::string& args, const std::string& env = "",
+                        const std::string& binary = LED2VQN_BINARY) {
   const std::string out = folder + "/.cli-out", err = folder + "/.cli-err";
-  const std::string command = "cd '" + folder + "' && '" LED2VQN_BINARY "' " + args + " >'" + out + "' 2>'" + err +
+  const std::string command = "cd '" + folder + "' && env -u LED2VQN_SETTINGS HOME='" + folder +
+                              "/.home' XDG_CONFIG_HOME= " + env + " '" + binary + "' " + args + " >'" + out + "' 2>'" + err +
                               "' </dev/null";
   const int raw = std::system(command.c_str());
   CliResult r;

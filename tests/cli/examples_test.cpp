@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "cli/cli_runner.hpp"
 #include "input/sample_files.hpp"
 #include "support/temp_dir.hpp"
 
@@ -32,6 +33,30 @@ TEST(Examples, CommittedFilesAreWhatTheGeneratorMakes) {
     if (write && std::string(write) == "1") samples::writeFile(folder + name, bytes);
     EXPECT_EQ(support::readBytes(folder + name), bytes) << name;
   }
+}
+
+}  // namespace
+}  // namespace led2vqn
+
+namespace led2vqn {
+namespace {
+
+// The README's example script is examples/show.run, word for word, and it
+// converts the bundled examples with nothing but the completion message.
+TEST(Examples, ReadmeScriptRunsOnTheExamples) {
+  const std::string examples = LED2VQN_SOURCE_DIR "/examples/";
+  const std::vector<uint8_t> script = support::readBytes(examples + "show.run");
+  const std::vector<uint8_t> readme = support::readBytes(LED2VQN_SOURCE_DIR "/README.md");
+  EXPECT_NE(std::string(readme.begin(), readme.end()).find(std::string(script.begin(), script.end())), std::string::npos);
+  support::TempDir dir;
+  for (const char* name : {"Gcode.sdc", "spring.led", "autumn.led", "show.run"}) {
+    dir.write(name, support::readBytes(examples + name));
+  }
+  const testing::CliResult r = testing::runCli(dir.path(), "run show.run --settings Gcode.sdc");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "Data conversion complete!\n");
+  EXPECT_TRUE(fileExists(dir.file("autumn_2P_Z71RGB_10K.vqn")));
+  EXPECT_TRUE(fileExists(dir.file("spring_2P_Z71RGB_10K.vqn")));
 }
 
 }  // namespace
