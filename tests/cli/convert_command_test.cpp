@@ -71,7 +71,7 @@ TEST_F(ConvertCommandTest, OptionValuesAreTakenAsGivenOrRefused) {
       {"--model z71rgb" + seventeen, 2, "at most 16"},
       {"--model z71rgb a.led ./a.led", 2, "same file"},
       {"--model z71rgb x/../a.led a.led", 2, "same file"},
-      {"--model z71rgb --settings none.sdc a.led", 2, "none.sdc"},
+      {"--model z71rgb --settings Gcode.sdc a.led", 2, "--settings"},  // one value per option
       {"--model z71rgb --output-dir nowhere a.led", 2, "nowhere"},
       {"--model z6 --output-dir out a.led x/../b.led", 0, ""},
       {"--model J9 --mode 1-2 --mode 2-1 b.led a.led", 0, ""},  // options take one value each
@@ -92,6 +92,10 @@ TEST_F(ConvertCommandTest, OptionValuesAreTakenAsGivenOrRefused) {
       EXPECT_EQ(r.err.rfind("led2vqn: ", 0), 0u) << r.err;
     }
   }
+  const testing::CliResult r = runCli(dir.path(), "convert --model z71rgb --settings none.sdc a.led");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("--settings none.sdc: no such file"), std::string::npos) << r.err;
+  EXPECT_FALSE(fileExists(dir.file("none.sdc")));
   EXPECT_TRUE(fileExists(dir.file("out/a_4P_Z6.vqn")));
   EXPECT_TRUE(fileExists(dir.file("out/b_1P_Z6.vqn")));
   EXPECT_TRUE(fileExists(dir.file("out/Readme.txt")));

@@ -64,9 +64,12 @@ TEST_F(CardInspectTest, FlippedTruncatedShortAndBrokenCardsFail) {
   EXPECT_EQ(r.failures,
             Strings{"frame 4 (offset 5120): the file ends at byte 5820, before byte 8192 where the frame blocks end"});
 
-  r = inspect(std::vector<uint8_t>(100, 'K'));
+  card.resize(100);
+  r = inspect(card);
   EXPECT_FALSE(r.ok());
   EXPECT_NE(inspectText(r).find("100 bytes, no header sector"), std::string::npos);
+  r = inspect(std::vector<uint8_t>(600, 'K'));  // no card magic: nothing decoded
+  EXPECT_EQ(inspectText(r).substr(inspectText(r).find(": ")), ": not a card file\n");
 
   card = buildCard({});
   card[200] ^= 0x10;
