@@ -15,7 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   const InspectReport report = inspectCard(path);
   if (report.openError) fuzz::broken("a readable card could not be opened: " + report.openError->text);
   if (report.fileBytes != size) fuzz::broken("wrong file size");
-  if (report.headerRead != (size >= 512)) fuzz::broken("header read from a file that does not hold one");
+  if (report.headerRead != (size >= 512 && report.cardMagic)) fuzz::broken("header read from a file that does not hold one");
+  if (report.notCard == report.cardMagic || (report.notCard && report.ok())) fuzz::broken("a file without card magic decoded");
   if (report.badBlocks > report.blocksChecked || report.listedBadBlocks.size() > kListedFrameFaults) {
     fuzz::broken("inconsistent block counts");
   }
