@@ -46,4 +46,39 @@ int runInspect(const std::vector<std::string>& cards, bool json);
 // first copies that file to the per-user place.
 int runSettings(const std::optional<std::string>& settings, const std::optional<std::string>& importFrom);
 
+// verify: does the card play the program (and, for Z71 RGBW, its W program)?
+struct VerifyOptions {
+  std::string card;
+  std::string program;
+  std::string white;
+  bool json = false;
+  std::optional<std::string> settings;
+};
+int runVerify(const VerifyOptions& options);
+
+// preview: a timeline picture of a program file or a card.
+struct PreviewOptions {
+  std::string file;
+  std::string output;
+  std::string model;
+  std::string brightness;
+  bool twoPorts = false;
+  std::string frames;  // "A-B"
+  int port = 0;
+  int scale = 1;
+  std::optional<std::string> settings;
+};
+int runPreview(const PreviewOptions& options);
+
+// pattern: a wiring-check program file.
+struct PatternOptions {
+  std::string kind;
+  int ports = 0;
+  int pixels = 0;
+  int frames = 0;  // 0: one cycle
+  std::string output;
+  std::optional<std::string> settings;
+};
+int runPattern(const PatternOptions& options);
+
 }  // namespace led2vqn::cli

@@ -26,7 +26,8 @@ constexpr const char* kSettingsHelp =
 const char* kExitStatusHelp =
     "Exit status: convert 0 when every file became a card and only the completion message was shown, 1 otherwise; "
     "run 0 when the script ran to its end without an input/output or number-conversion error line, 1 when it ran to "
-    "its end with one; info and inspect 0 when every file passes, 1 otherwise; 2 for a usage or script error; "
+    "its end with one; info and inspect 0 when every file passes, 1 otherwise; verify 0 when the card plays the "
+    "program, 1 otherwise; preview and pattern 0, or 1 when a file cannot be written; 2 for a usage or script error; "
     "130, 143 or 129 when interrupted by SIGINT, SIGTERM or SIGHUP (no half-written file is left).";
 
 // The settings value given to any level of the command line.
@@ -129,6 +130,35 @@ int dispatch(int argc, char** argv) {
       settingsCommand->add_option("--import", importFrom, "copy this settings file to the per-user place")->expected(1);
   settings.addTo(*settingsCommand);
 
+  VerifyOptions verifyOptions;
+  CLI::App* verify = app.add_subcommand("verify", "check that a card plays its program");
+  verify->add_option("CARD", verifyOptions.card, "the card (*.vqn)")->required();
+  verify->add_option("PROGRAM", verifyOptions.program, "the program file it was made from")->required();
+  verify->add_option("--white", verifyOptions.white, "Z71 RGBW: the program that supplied the W column")->expected(1);
+  verify->add_flag("--json", verifyOptions.json, "one JSON object");
+  settings.addTo(*verify);
+
+  PreviewOptions previewOptions;
+  CLI::App* preview = app.add_subcommand("preview", "a timeline picture (PNG) of a program file or a card");
+  preview->add_option("FILE", previewOptions.file, "a program file or a card")->required();
+  preview->add_option("-o", previewOptions.output, "the PNG file to write")->required()->expected(1);
+  preview->add_option("--model", previewOptions.model, "show a program as a card of this model plays it")->expected(1);
+  preview->add_option("--brightness", previewOptions.brightness, "with --model: brightness 1 to 100")->expected(1);
+  preview->add_flag("--two-ports", previewOptions.twoPorts, "with --model: the two-port choice");
+  preview->add_option("--frames", previewOptions.frames, "frames A-B (default: the first 600)")->expected(1);
+  preview->add_option("--port", previewOptions.port, "only this port (1-based)")->expected(1);
+  preview->add_option("--scale", previewOptions.scale, "screen pixels per pixel and frame, 1 to 64")->expected(1);
+  settings.addTo(*preview);
+
+  PatternOptions patternOptions;
+  CLI::App* pattern = app.add_subcommand("pattern", "write a wiring-check program file");
+  pattern->add_option("KIND", patternOptions.kind, "ports, colours, chase or ramp")->required();
+  pattern->add_option("--ports", patternOptions.ports, "ports, 1 to 8")->required()->expected(1);
+  pattern->add_option("--pixels", patternOptions.pixels, "pixels per port")->required()->expected(1);
+  pattern->add_option("--frames", patternOptions.frames, "frames (default: one cycle of the pattern)")->expected(1);
+  pattern->add_option("-o", patternOptions.output, "the program file to write")->required()->expected(1);
+  settings.addTo(*pattern);
+
   if (const std::optional<std::string> unknown = unknownSubcommand(utf8Argc, utf8Argv.data(), app)) {
     return usageError(*unknown);
   }
@@ -152,6 +182,18 @@ int dispatch(int argc, char** argv) {
   }
   if (*info) return runInfo(infoFiles, infoJson, settings.given());
   if (*inspect) return runInspect(cards, inspectJson);
+  if (*verify) {
+    verifyOptions.settings = settings.given();
+    return runVerify(verifyOptions);
+  }
+  if (*preview) {
+    previewOptions.settings = settings.given();
+    return runPreview(previewOptions);
+  }
+  if (*pattern) {
+    patternOptions.settings = settings.given();
+    return runPattern(patternOptions);
+  }
   if (*settingsCommand) {
     return runSettings(settings.given(), importOption->count() > 0 ? std::optional(importFrom) : std::nullopt);
   }

@@ -1,5 +1,7 @@
 #include "input/sample_files.hpp"
 
+#include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -97,6 +99,13 @@ void appendFrame(std::vector<uint8_t>& out, const ProgramSpec& shape, int32_t po
       rng.append(out, n);
       for (std::size_t x = start; x < out.size(); ++x) out[x] = kSampleLevels[out[x] % std::size(kSampleLevels)];
       return;
+    case Pattern::kWiring: {
+      WiringShape w = shape.wiring;
+      w.ports = ports;
+      out.resize(start + n);
+      wiringFrame(w, shape.frameLength, f, out.data() + start);
+      return;
+    }
     case Pattern::kPorts: {
       // Byte x belongs to port x mod P, colour component (x mod 3P) div P,
       // pixel position x div 3P.
@@ -113,7 +122,70 @@ void appendFrame(std::vector<uint8_t>& out, const ProgramSpec& shape, int32_t po
   throw std::invalid_argument("unknown frame pattern");
 }
 
+// One colour per port for the end of the port pattern.
+constexpr std::array<uint8_t, 3> kPortColours[8] = {{255, 0, 0},   {0, 255, 0},   {0, 0, 255},   {255, 255, 0},
+                                                    {0, 255, 255}, {255, 0, 255}, {255, 128, 0}, {255, 255, 255}};
+constexpr std::array<uint8_t, 3> kStepColours[4] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}};
+constexpr int kRampSteps = 5;  // 0, 25, 50, 75, 100 %
+
+bool encodable(const NibbleTable& table, uint8_t value) {
+  bool high = false, low = false;
+  for (const uint8_t e : table) {
+    high = high || (e & 0x0F) == value >> 4;
+    low = low || (e & 0x0F) == (value & 0x0F);
+  }
+  return high && low;
+}
+
 }  // namespace
+
+int32_t wiringCycle(const WiringShape& w) {
+  switch (w.kind) {
+    case WiringKind::kPorts: return (2 * w.ports + 1) * kWiringStepFrames;
+    case WiringKind::kColours: return int32_t(std::size(kStepColours)) * kWiringStepFrames;
+    case WiringKind::kChase: return std::max<int32_t>(w.pixelsPerPort, 1);
+    case WiringKind::kRamp: break;
+  }
+  return kRampSteps * kWiringStepFrames;
+}
+
+std::array<uint8_t, 3> wiringPixel(const WiringShape& w, int q, int32_t i, int32_t f) {
+  constexpr std::array<uint8_t, 3> kDark{0, 0, 0};
+  constexpr std::array<uint8_t, 3> kWhite{255, 255, 255};
+  const int32_t frame = (f - 1) % wiringCycle(w);
+  const int32_t step = frame / kWiringStepFrames;
+  switch (w.kind) {
+    case WiringKind::kPorts: {
+      const int blinks = q + 1;
+      if (step / 2 >= blinks) return kPortColours[q % 8];
+      return step % 2 == 0 ? kWhite : kDark;
+    }
+    case WiringKind::kColours: return kStepColours[step];
+    case WiringKind::kChase: return i == frame ? kWhite : kDark;
+    case WiringKind::kRamp: break;
+  }
+  const auto level = static_cast<uint8_t>(255 * step / (kRampSteps - 1));
+  return {level, level, level};
+}
+
+void wiringFrame(const WiringShape& w, int32_t frameLength, int32_t f, uint8_t* out) {
+  std::memset(out, 0, std::size_t(frameLength));
+  const int P = w.ports;
+  for (int q = 0; q < P; ++q) {
+    const int filePort = P - 1 - q;
+    for (int32_t i = 0; i < w.pixelsPerPort; ++i) {
+      const std::array<uint8_t, 3> c = wiringPixel(w, q, i, f);
+      for (int n = 0; n < 3; ++n) out[(std::size_t(3) * std::size_t(i) + std::size_t(n)) * std::size_t(P) + std::size_t(filePort)] = c[std::size_t(n)];
+    }
+  }
+}
+
+std::optional<int32_t> smallestFrameLength(const NibbleTable& table, int64_t bytes) {
+  for (int64_t length = std::max<int64_t>(256, (bytes + 255) / 256 * 256); length <= kMaxFrameLength; length += 256) {
+    if (encodable(table, uint8_t(length >> 8)) && encodable(table, uint8_t(length >> 16))) return int32_t(length);
+  }
+  return std::nullopt;
+}
 
 NibbleTable nibbleTable(uint64_t seed) {
   Stream rng(seed, Purpose::kTable);
@@ -166,6 +238,10 @@ std::vector<uint8_t> programBytes(const NibbleTable& table, const ProgramSpec& s
   h[27] = shape.portsField ? *shape.portsField : static_cast<uint8_t>((h[27] & 0xF1) | (shape.ports & 7) << 1);
 
   const int32_t ports = portsOfField(h[27]);
+  if (shape.pattern == Pattern::kWiring &&
+      (shape.wiring.pixelsPerPort < 1 || int64_t{3} * ports * shape.wiring.pixelsPerPort > shape.frameLength)) {
+    throw std::invalid_argument("the wiring pattern's pixels do not fit the frame length");
+  }
   if (shape.frameLength > 0) {
     for (int f = 1; f <= shape.frames; ++f) appendFrame(out, shape, ports, f, rng);
   }

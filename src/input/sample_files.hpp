@@ -3,6 +3,7 @@
 // Used by the tests, the examples and the benchmarks.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -30,7 +31,39 @@ enum class Pattern {
   kThreshold,  // random values 99 .. 102, around the on/off threshold 100
   kLevels,     // random picks of kSampleLevels (brightness truncation, threshold, extremes)
   kPorts,      // port << 5 | component << 3 | (position + f) & 7, for pixel bytes in port order
+  kWiring,     // a wiring-check pattern (ProgramSpec::wiring), zeros past the pixels
 };
+
+// Wiring-check programs, for testing a light box's cables and colours. Ports
+// are numbered as a controller plays them: played port q (0-based) is the
+// file's port P - q. One step lasts kWiringStepFrames frames.
+enum class WiringKind {
+  kPorts,    // port k blinks white k times, then stays lit in a colour of its own
+  kColours,  // all red, all green, all blue, all white, one step each
+  kChase,    // one lit pixel walks along every port, one position per frame
+  kRamp,     // white at 0, 25, 50, 75 and 100 % of full, one step each
+};
+inline constexpr int32_t kWiringStepFrames = 25;
+
+struct WiringShape {
+  WiringKind kind = WiringKind::kPorts;
+  int ports = 1;
+  int32_t pixelsPerPort = 1;
+};
+
+// Frames of one whole cycle of the pattern.
+int32_t wiringCycle(const WiringShape& w);
+
+// Components 1 .. 3 of pixel i of played port q in frame f (1-based).
+std::array<uint8_t, 3> wiringPixel(const WiringShape& w, int q, int32_t i, int32_t f);
+
+// Frame f of a wiring program: frameLength bytes, interleaved as program
+// frames are. REQUIRES: frameLength >= 3 * ports * pixelsPerPort.
+void wiringFrame(const WiringShape& w, int32_t frameLength, int32_t f, uint8_t* out);
+
+// The smallest frame length (a multiple of 256 up to kMaxFrameLength) that
+// holds `bytes` bytes and that the table can encode; nullopt when none.
+std::optional<int32_t> smallestFrameLength(const NibbleTable& table, int64_t bytes);
 
 // The interesting byte values that Pattern::kLevels picks from.
 inline constexpr uint8_t kSampleLevels[] = {0,   1,   2,   49,  50,  99,  100, 101, 102,
@@ -47,6 +80,7 @@ struct ProgramSpec {
   std::string magic = "QWM";    // bytes 1 .. 3 (shorter texts are padded with 0)
   int chip = 106;
   std::optional<uint8_t> portsField;  // raw byte 27 instead of `ports`
+  WiringShape wiring;                 // Pattern::kWiring (its ports are `ports`)
 };
 
 // Header (random bytes except the fields the reader decodes) + frames +

@@ -190,12 +190,10 @@ PortGroup groupOf(const ColumnGeometry& g, EngineState& state, int ports, int fi
 void placeFrame(const ColumnGeometry& g, EngineState& state, int ports, int portsUsed,
                 int32_t blockShift, int32_t blockOffset, const ScaleTable& scale) {
   if (portsUsed != 1 && portsUsed != 2 && portsUsed != 4 && portsUsed != 8) return;
-  const int perGroup = portsUsed >= 4 ? 4 : 1;
-  uint8_t* first = state.work.data() + blockShift;
-  placeGroup(g, groupOf(g, state, ports, 0, perGroup), scale, first);
-  if (portsUsed == 2 || portsUsed == 8) {
-    uint8_t* second = state.work.data() + blockOffset + blockShift;
-    placeGroup(g, groupOf(g, state, ports, perGroup, perGroup), scale, second);
+  const int perGroup = portsPerGroup(portsUsed);
+  for (int group = 0; group < groupCount(portsUsed); ++group) {
+    uint8_t* out = state.work.data() + groupStart(group, blockShift, blockOffset);
+    placeGroup(g, groupOf(g, state, ports, group * perGroup, perGroup), scale, out);
   }
 }
 

@@ -53,6 +53,14 @@ void splitPorts(const uint8_t* frame, int ports, int32_t streamBytes, uint8_t* c
 // b < streamBytes div 8. Bytes of bits from there on are not touched.
 void buildPortBits(const uint8_t* stream, int32_t streamBytes, uint8_t* bits);
 
+// The groups of PortsUsed 1, 2, 4 and 8: how many, how many ports each, and
+// where group g (0: the first, 1: the second) starts in the WorkBuffer.
+constexpr int portsPerGroup(int portsUsed) { return portsUsed >= 4 ? 4 : 1; }
+constexpr int groupCount(int portsUsed) { return portsUsed == 2 || portsUsed == 8 ? 2 : 1; }
+constexpr int32_t groupStart(int g, int32_t blockShift, int32_t blockOffset) {
+  return g == 0 ? blockShift : blockOffset + blockShift;
+}
+
 // The placement of a whole frame into state.work for PortsUsed 1, 2, 4 or 8
 // (other counts place nothing). The sources are the normalised FrameBuffer
 // with P ports, or the port bits; the white column reads state.white.

@@ -1,0 +1,125 @@
+// verify, preview and pattern: a damaged card is named to the pixel, a card
+// and its program preview alike, and every wiring pattern reads back and
+// plays as drawn.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "app/timeline.hpp"
+#include "cli/cli_runner.hpp"
+#include "input/sample_files.hpp"
+#include "output/card_decoder.hpp"
+#include "support/conversion_host.hpp"
+
+namespace led2vqn {
+namespace {
+
+using testing::runCli;
+constexpr uint64_t kSeed = 5;
+
+class CardCommandsTest : public support::TempDirTest {
+ protected:
+  CardCommandsTest() { dir.write("Gcode.sdc", samples::settingsBytes(kSeed)); }
+  testing::CliResult cli(const std::string& args) { return runCli(dir.path(), args + " --settings Gcode.sdc"); }
+
+  // Converts `program` in process, as row 1 of a table of its own.
+  std::string convert(const std::string& program, OutputKind kind, const std::string& brightness) {
+    std::vector<uint8_t> header(512);
+    const ReadOutcome read = readProgramFile(dir.file(program), samples::nibbleTable(kSeed), header.data());
+    EXPECT_TRUE(read.info.has_value());
+    const ProgramInfo i = read.info.value_or(ProgramInfo{});
+    support::TestHost host;
+    host.rows = {RowCells{dir.file(program), std::to_string(i.frames), std::to_string(i.ports),
+                          std::to_string(i.pixels), std::to_string(i.frameLength)}};
+    host.brightness = brightness;
+    EngineState state;
+    return writeCard(state, kind, 1, host).cardPath;
+  }
+};
+
+TEST_F(CardCommandsTest, VerifyNamesTheFramePortAndPixelOfAFlippedByte) {
+  samples::ProgramSpec shape;
+  shape.frameLength = 1536, shape.ports = 1, shape.frames = 3;
+  dir.write("p.led", samples::programBytes(samples::nibbleTable(kSeed), shape));
+  ASSERT_EQ(cli("convert --model z71rgb p.led").status, 0);
+  const std::string card = dir.file("p_1P_Z71RGB_10K.vqn");
+  testing::CliResult r = cli("verify p_1P_Z71RGB_10K.vqn p.led");
+  EXPECT_EQ(r.status, 0) << r.out;
+  EXPECT_NE(r.out.find("3 frames \xC3\x97 1 port match"), std::string::npos) << r.out;
+
+  // One port: block byte K + 2 + 52c + 2j holds channel 384 (25 - j) + 2c + 1;
+  // c = 8, j = 25 is channel 17, pixel 5's third.
+  std::vector<uint8_t> bytes = support::readBytes(card);
+  const DecodedHeader head = decodeCardHeader(bytes.data());
+  bytes.at(512 + std::size_t(*head.frameSectors) * 512 + std::size_t(*head.blockShift) + 2 + 52 * 8 + 50) ^= 0xFF;
+  dir.write("p_1P_Z71RGB_10K.vqn", bytes);
+  r = cli("verify p_1P_Z71RGB_10K.vqn p.led");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.out.find("frame 2: the frame block's check bytes do not hold"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("frame 2, port 1, pixel 5, channel 3: expected"), std::string::npos) << r.out;
+  EXPECT_EQ(cli("verify p.led p_1P_Z71RGB_10K.vqn").status, 1);  // swapped: not a card
+}
+
+TEST_F(CardCommandsTest, ACardAndItsProgramAsThatCardPreviewAlike) {
+  samples::ProgramSpec shape;
+  shape.frameLength = 6144, shape.ports = 4, shape.frames = 5, shape.pattern = samples::Pattern::kLevels;
+  dir.write("p.led", samples::programBytes(samples::nibbleTable(kSeed), shape));
+  for (const std::string brightness : {"100", "60"}) {
+    SCOPED_TRACE(brightness);
+    TimelineRequest request;
+    request.file = convert("p.led", OutputKind::kZ71Rgb, brightness);
+    Timeline card, program;
+    ASSERT_EQ(buildTimeline(request, samples::nibbleTable(kSeed), card), std::nullopt);
+    request.file = dir.file("p.led");
+    request.model = OutputKind::kZ71Rgb;
+    request.brightness = std::stoi(brightness);
+    ASSERT_EQ(buildTimeline(request, samples::nibbleTable(kSeed), program), std::nullopt);
+    EXPECT_EQ(card.ports, program.ports);
+    EXPECT_EQ(card.frames, 5);
+    EXPECT_EQ(card.pixels, 6144 / 4 / 3);
+    EXPECT_EQ(card.shown, program.shown);
+    EXPECT_TRUE(card.rgb == program.rgb);
+  }
+  const testing::CliResult r = cli("preview p_4P_Z71RGB_10K.vqn --scale 2 -o card.png");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(testing::slurp(dir.file("card.png")).substr(1, 3), "PNG");
+  EXPECT_EQ(cli("preview p.led --port 5 -o x.png").status, 2);
+}
+
+TEST_F(CardCommandsTest, EveryPatternReadsBackAndPlaysAsDrawn) {
+  using samples::WiringKind;
+  const std::pair<const char*, WiringKind> kinds[] = {
+      {"ports", WiringKind::kPorts}, {"colours", WiringKind::kColours}, {"chase", WiringKind::kChase}, {"ramp", WiringKind::kRamp}};
+  for (const auto& [name, kind] : kinds) {
+    SCOPED_TRACE(name);
+    const samples::WiringShape shape{kind, 4, 30};
+    ASSERT_EQ(cli(std::string("pattern ") + name + " --ports 4 --pixels 30 -o k.led").status, 0);
+    std::vector<uint8_t> header(512);
+    const ReadOutcome read = readProgramFile(dir.file("k.led"), samples::nibbleTable(kSeed), header.data());
+    ASSERT_TRUE(read.info.has_value());
+    EXPECT_EQ(read.info->frames, samples::wiringCycle(shape));
+    EXPECT_EQ(read.info->ports, 4);
+    EXPECT_GE(read.info->pixels, 4 * 30);
+
+    CardDecoder decoder;
+    ASSERT_EQ(decoder.open(convert("k.led", OutputKind::kZ58, "100")), std::nullopt);
+    const int32_t f = read.info->frames / 2 + 1;
+    CardFrame frame;
+    ASSERT_EQ(decoder.read(f, frame), CardDecoder::FrameState::kOk);
+    for (int q = 0; q < 4; ++q) {
+      for (int32_t i = 0; i < 30; ++i) {
+        const std::array<uint8_t, 3> want = samples::wiringPixel(shape, q, i, f);
+        for (int n = 0; n < 3; ++n) {
+          ASSERT_EQ(frame.channels[std::size_t(q * decoder.map().channels + 3 * i + n)], want[std::size_t(n)])
+              << "port " << q + 1 << ", pixel " << i;
+        }
+      }
+    }
+  }
+  dir.write("empty.sdc", {});
+  EXPECT_EQ(runCli(dir.path(), "pattern ramp --ports 1 --pixels 5 --settings empty.sdc -o e.led").status, 2);
+  EXPECT_FALSE(fileExists(dir.file("e.led")));
+}
+
+}  // namespace
+}  // namespace led2vqn
