@@ -149,45 +149,63 @@ bool placementFits(const CardModel& m, const CardPlacement& p) {
          int64_t{groupBytesOf(m, used)} * 2 <= int64_t(kWorkingBufferBytes);
 }
 
-CardMap mapCard(const CardModel& m, const CardPlacement& p, int32_t channels) {
+namespace {
+
+// The reference placement: the groups side by side, so each slot there is its group's own.
+CardPlacement apartOf(const CardModel& m, int32_t portsUsed) {
+  return CardPlacement{portsUsed, groupBytesOf(m, portsUsed), 0, 0};
+}
+
+// The map of `actual`'s placement, against the reference run `apart`.
+CardMap mapOfRuns(const CardModel& m, const ProbeRun& apart, const ProbeRun& actual, int32_t channels) {
+  const CardPlacement& p = actual.placement;
   CardMap map = emptyMap(m, p.portsUsed, channels);
   const int lanes = portsPerGroup(p.portsUsed);
   const int32_t bytes = groupBytesOf(m, p.portsUsed);
-  // The reference run lays the groups apart, so each slot there is its group's own.
-  CardPlacement apart = p;
-  apart.blockShift = 0;
-  apart.blockOffset = bytes;
-  const std::vector<ProbeRun> runs = probe(m, {apart, p});
   for (int g = 0; g < groupCount(p.portsUsed); ++g) {
     for (int32_t s = 0; s + lanes <= bytes; s += lanes) {
       const int32_t at = groupStart(g, p.blockShift, p.blockOffset) + s;
       // WorkBuffer byte w is block byte w + 2; the block's last two are check bytes.
       if (at + lanes > p.blockBytes - 4) continue;
-      const std::array<uint32_t, 4> own = slotNames(runs[0], groupStart(g, 0, apart.blockOffset) + s, lanes);
-      if (slotNames(runs[1], at, lanes) != own) continue;  // a later group wrote over it
+      const std::array<uint32_t, 4> own = slotNames(apart, groupStart(g, 0, apart.placement.blockOffset) + s, lanes);
+      if (slotNames(actual, at, lanes) != own) continue;  // a later group wrote over it
       for (int i = 0; i < lanes; ++i) record(map, own[i], Slot{at + 2, lanes, i});
     }
   }
   return map;
 }
 
+}  // namespace
+
+CardMap mapCard(const CardModel& m, const CardPlacement& p, int32_t channels) {
+  const std::vector<ProbeRun> runs = probe(m, {apartOf(m, p.portsUsed), p});
+  return mapOfRuns(m, runs[0], runs[1], channels);
+}
+
 CardMap mapAlwaysCarried(const CardModel& m, int32_t portsUsed, int32_t channels) {
-  CardMap always = emptyMap(m, portsUsed, channels);
-  for (ChannelSource& s : always.channel) s.at = 0;
-  for (ChannelSource& s : always.white) s.at = 0;
+  // Every block shift, the smallest block, and both ends of the block offset's
+  // range (the lowest overlaps most, the highest runs furthest).
+  std::vector<CardPlacement> placements{apartOf(m, portsUsed)};
   const DrawnValue& offset = portsUsed >= 4 ? m.offsetFrom4 : m.offsetBelow4;
   for (int32_t shift = 0; shift < kBlockShiftRange; ++shift) {
     for (int32_t h : {offset.base, offset.base + offset.range - 1}) {
       CardPlacement p{portsUsed, h, shift, 0};
       p.blockBytes = (m.blockPerPort.base * portsUsed + shift + 511) / 512 * 512;
       if (!placementFits(m, p)) return emptyMap(m, portsUsed, channels);
-      const CardMap one = mapCard(m, p, channels);
-      for (std::size_t i = 0; i < one.channel.size(); ++i) {
-        if (!one.channel[i].onCard()) always.channel[i].at = -1;
-      }
-      for (std::size_t i = 0; i < one.white.size(); ++i) {
-        if (!one.white[i].onCard()) always.white[i].at = -1;
-      }
+      placements.push_back(p);
+    }
+  }
+  const std::vector<ProbeRun> runs = probe(m, placements);
+  CardMap always = emptyMap(m, portsUsed, channels);
+  for (ChannelSource& s : always.channel) s.at = 0;
+  for (ChannelSource& s : always.white) s.at = 0;
+  for (std::size_t r = 1; r < runs.size(); ++r) {
+    const CardMap one = mapOfRuns(m, runs[0], runs[r], channels);
+    for (std::size_t i = 0; i < one.channel.size(); ++i) {
+      if (!one.channel[i].onCard()) always.channel[i].at = -1;
+    }
+    for (std::size_t i = 0; i < one.white.size(); ++i) {
+      if (!one.white[i].onCard()) always.white[i].at = -1;
     }
   }
   return always;

@@ -88,9 +88,9 @@ TEST_F(CardDecoderTest, EveryCardDecodesToItsProgramsNormalisedScaledFrames) {
         }
       }
     }
-    // Within the layout only overlapping groups take positions away, and the
-    // end of a Z6 two-port block cuts its second port's last columns.
-    const int64_t percent = c.kind == OutputKind::kZ6 && used == 2 ? 95 : 99;
+    // Within the layout only the end of the frame block takes positions away
+    // (the line ends of Z6's second group: up to 9 %).
+    const int64_t percent = c.kind == OutputKind::kZ6 ? 90 : 99;
     EXPECT_GE(carried, int64_t{3} * c.pixelsPerPort * used * percent / 100);
   }
 }
