@@ -18,7 +18,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 build="$root/build-fuzz"
-targets_all=(program_reader settings_file card_header card_inspect script mode_file conversion)
+targets_all=(program_reader settings_file card_header card_inspect script mode_file conversion card_decoder)
 
 ci=0
 if [ "${1:-}" = "--ci" ]; then

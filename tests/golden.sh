@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs the golden cases against the built program, less the cases listed in
-# golden_skip.txt (each printed with its reason on every run).
+# golden_skip.txt (each printed with its reason on every run), then verifies
+# every card they leave against its program (golden_verify.py).
 set -uo pipefail
 check=$1
 program=$2
@@ -18,4 +19,11 @@ for name in $("$check" --list | awk '{print $1}'); do
   [ $skip -eq 0 ] && args+=(-s "$name")
 done
 [ ${#args[@]} -eq 0 ] && { echo "no golden case to run"; exit 0; }
-exec "$check" "$program" -j 2 "${args[@]}"
+keep=$(mktemp -d)
+trap 'rm -rf "$keep"' EXIT
+TMPDIR="$keep" "$check" "$program" -j 2 --keep "${args[@]}"
+status=$?
+for kept in "$keep"/*/; do
+  python3 "$here/golden_verify.py" "$program" "$kept" || status=1
+done
+exit $status

@@ -23,14 +23,19 @@ constexpr int kNameBytes = 3;
 
 constexpr uint8_t nameByte(uint32_t name, int d) { return static_cast<uint8_t>(name >> (8 * d)); }
 
-// Every source byte of the placement holds byte d of its own name.
-void fillProbe(EngineState& s, int d) {
-  for (std::size_t a = 0; a < s.frame.size(); ++a) s.frame[a] = nameByte(uint32_t(a + 1), d);
+// Every source byte the placement can read holds byte d of its own name:
+// the channels a line's columns reach, of every port.
+void fillProbe(EngineState& s, const ColumnGeometry& g, int ports, int d) {
+  const auto reach = std::size_t(int64_t{g.stride} * (g.lines - 1) + int64_t{g.width} * g.columns);
+  const std::size_t frameBytes = std::min(reach * std::size_t(ports), s.frame.size());
+  for (std::size_t a = 0; a < frameBytes; ++a) s.frame[a] = nameByte(uint32_t(a + 1), d);
   for (int q = 0; q < kWhiteRows; ++q) {
-    for (std::size_t u = 0; u < kWhiteRowBytes; ++u) s.whiteRow(q)[u] = nameByte(kWhiteName | q << 16 | uint32_t(u + 1), d);
+    const std::size_t lines = std::min(std::size_t(g.lines), kWhiteRowBytes);
+    for (std::size_t u = 0; u < lines; ++u) s.whiteRow(q)[u] = nameByte(kWhiteName | q << 16 | uint32_t(u + 1), d);
   }
   for (int q = 0; q < kPortBitRows; ++q) {
-    for (std::size_t u = 0; u < kPortBitRowBytes; ++u) s.portBitRow(q)[u] = nameByte(kBitsName | q << 16 | uint32_t(u + 1), d);
+    const std::size_t bits = std::min(reach, kPortBitRowBytes);
+    for (std::size_t u = 0; u < bits; ++u) s.portBitRow(q)[u] = nameByte(kBitsName | q << 16 | uint32_t(u + 1), d);
   }
 }
 
@@ -52,8 +57,10 @@ std::vector<ProbeRun> probe(const CardModel& m, const std::vector<CardPlacement>
   std::vector<ProbeRun> runs;
   for (const CardPlacement& p : placements) runs.push_back(ProbeRun{p, {}});
   const ScaleTable identity = identityTable();
+  int ports = 1;
+  for (const CardPlacement& p : placements) ports = std::max(ports, p.portsUsed);
   for (int d = 0; d < kNameBytes; ++d) {
-    fillProbe(*state, d);
+    fillProbe(*state, m.geometry, ports, d);
     for (ProbeRun& run : runs) {
       const CardPlacement& p = run.placement;
       const auto extent = std::size_t(extentOf(m, p));

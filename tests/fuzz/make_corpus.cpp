@@ -127,6 +127,13 @@ int main(int argc, char** argv) {
     const Bytes modesHeader(modes.begin(), modes.begin() + 512);
     const Bytes plainHeader(plain.begin(), plain.begin() + 512);
     put(out / "card_inspect", "z6_one_frame.vqn", z6Card);
+    put(out / "card_decoder", "z6_one_frame.vqn", z6Card);
+    // Recipes: '#', model, ports, block offset (2 bytes), frames, channel bytes
+    // (2 bytes), sectors, block shift, brightness, 6 unused, then the blocks.
+    Bytes recipe = textBytes("#");
+    for (const uint8_t b : {0, 2, 0x29, 0x68, 1, 0x01, 0x00, 42, 5, 60, 0, 0, 0, 0, 0, 0}) recipe.push_back(b);
+    recipe.resize(recipe.size() + 42 * 512, 0x5A);
+    put(out / "card_decoder", "z71rgb_2_ports_recipe.bin", recipe);
     put(out / "card_header", "z6.hdr", z6Header);
     put(out / "card_header", "five_modes.hdr", modesHeader);
     put(out / "card_header", "no_modes.hdr", plainHeader);
