@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <map>
 #include <memory>
+#include <mutex>
 
 #include "base/bytes.hpp"
 #include "base/decimal_text.hpp"
@@ -158,24 +160,41 @@ bool placementFits(const CardModel& m, const CardPlacement& p) {
 
 namespace {
 
-// The reference placement: the groups side by side, so each slot there is its group's own.
-CardPlacement apartOf(const CardModel& m, int32_t portsUsed) {
-  return CardPlacement{portsUsed, groupBytesOf(m, portsUsed), 0, 0};
+// The groups side by side from WorkBuffer byte 0, so that each slot holds
+// its own group's bytes. Probed once per model and port count.
+const ProbeRun& apartRun(const CardModel& m, int32_t portsUsed) {
+  static std::mutex mutex;
+  static std::map<std::pair<int32_t, int32_t>, ProbeRun> runs;
+  const std::lock_guard<std::mutex> lock(mutex);
+  const auto key = std::make_pair(int32_t(m.kind), portsUsed);
+  auto it = runs.find(key);
+  if (it == runs.end()) {
+    const CardPlacement apart{portsUsed, groupBytesOf(m, portsUsed), 0, 0};
+    it = runs.emplace(key, std::move(probe(m, {apart})[0])).first;
+  }
+  return it->second;
 }
 
-// The map of `actual`'s placement, against the reference run `apart`.
-CardMap mapOfRuns(const CardModel& m, const ProbeRun& apart, const ProbeRun& actual, int32_t channels) {
-  const CardPlacement& p = actual.placement;
+// The map of a placement. The groups are placed in order, so where two
+// overlap the later one's bytes stand (card_placement.hpp).
+CardMap mapOfPlacement(const CardModel& m, const CardPlacement& p, int32_t channels) {
+  const ProbeRun& apart = apartRun(m, p.portsUsed);
   CardMap map = emptyMap(m, p.portsUsed, channels);
   const int lanes = portsPerGroup(p.portsUsed);
   const int32_t bytes = groupBytesOf(m, p.portsUsed);
-  for (int g = 0; g < groupCount(p.portsUsed); ++g) {
+  const int groups = groupCount(p.portsUsed);
+  for (int g = 0; g < groups; ++g) {
     for (int32_t s = 0; s + lanes <= bytes; s += lanes) {
       const int32_t at = groupStart(g, p.blockShift, p.blockOffset) + s;
       // WorkBuffer byte w is block byte w + 2; the block's last two are check bytes.
       if (at + lanes > p.blockBytes - 4) continue;
+      bool covered = false;
+      for (int later = g + 1; later < groups; ++later) {
+        const int32_t from = groupStart(later, p.blockShift, p.blockOffset);
+        covered = covered || (at + lanes > from && at < from + bytes);
+      }
+      if (covered) continue;
       const std::array<uint32_t, 4> own = slotNames(apart, groupStart(g, 0, apart.placement.blockOffset) + s, lanes);
-      if (slotNames(actual, at, lanes) != own) continue;  // a later group wrote over it
       for (int i = 0; i < lanes; ++i) record(map, own[i], Slot{at + 2, lanes, i});
     }
   }
@@ -184,35 +203,27 @@ CardMap mapOfRuns(const CardModel& m, const ProbeRun& apart, const ProbeRun& act
 
 }  // namespace
 
-CardMap mapCard(const CardModel& m, const CardPlacement& p, int32_t channels) {
-  const std::vector<ProbeRun> runs = probe(m, {apartOf(m, p.portsUsed), p});
-  return mapOfRuns(m, runs[0], runs[1], channels);
-}
+CardMap mapCard(const CardModel& m, const CardPlacement& p, int32_t channels) { return mapOfPlacement(m, p, channels); }
 
 CardMap mapAlwaysCarried(const CardModel& m, int32_t portsUsed, int32_t channels) {
   // Every block shift, the smallest block, and both ends of the block offset's
   // range (the lowest overlaps most, the highest runs furthest).
-  std::vector<CardPlacement> placements{apartOf(m, portsUsed)};
+  CardMap always = emptyMap(m, portsUsed, channels);
+  for (ChannelSource& s : always.channel) s.at = 0;
+  for (ChannelSource& s : always.white) s.at = 0;
   const DrawnValue& offset = portsUsed >= 4 ? m.offsetFrom4 : m.offsetBelow4;
   for (int32_t shift = 0; shift < kBlockShiftRange; ++shift) {
     for (int32_t h : {offset.base, offset.base + offset.range - 1}) {
       CardPlacement p{portsUsed, h, shift, 0};
       p.blockBytes = (m.blockPerPort.base * portsUsed + shift + 511) / 512 * 512;
       if (!placementFits(m, p)) return emptyMap(m, portsUsed, channels);
-      placements.push_back(p);
-    }
-  }
-  const std::vector<ProbeRun> runs = probe(m, placements);
-  CardMap always = emptyMap(m, portsUsed, channels);
-  for (ChannelSource& s : always.channel) s.at = 0;
-  for (ChannelSource& s : always.white) s.at = 0;
-  for (std::size_t r = 1; r < runs.size(); ++r) {
-    const CardMap one = mapOfRuns(m, runs[0], runs[r], channels);
-    for (std::size_t i = 0; i < one.channel.size(); ++i) {
-      if (!one.channel[i].onCard()) always.channel[i].at = -1;
-    }
-    for (std::size_t i = 0; i < one.white.size(); ++i) {
-      if (!one.white[i].onCard()) always.white[i].at = -1;
+      const CardMap one = mapOfPlacement(m, p, channels);
+      for (std::size_t i = 0; i < one.channel.size(); ++i) {
+        if (!one.channel[i].onCard()) always.channel[i].at = -1;
+      }
+      for (std::size_t i = 0; i < one.white.size(); ++i) {
+        if (!one.white[i].onCard()) always.white[i].at = -1;
+      }
     }
   }
   return always;

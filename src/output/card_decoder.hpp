@@ -3,7 +3,8 @@
 //
 // The map comes from the placement itself (card_placement.hpp): the model's
 // column writer is run on probe frames whose every source byte names its own
-// position (three runs, one byte of the name each), and the bytes it lays out
+// position (three runs, one byte of the name each; once per model and port
+// count, with the groups side by side), and the bytes it lays out
 // are read back. So no layout is described twice.
 //
 // A channel of a port is on the card when a slot of its group holds it, that
