@@ -133,13 +133,13 @@ int runPattern(const PatternOptions& o) {
                                 " to " + decimal(kMaxFrameLength) + " bytes; name another one with --settings");
   }
 
-  samples::ProgramSpec spec;
-  spec.frameLength = *length;
-  spec.ports = o.ports;
-  spec.frames = 0;
-  spec.pattern = samples::Pattern::kWiring;
-  spec.wiring = shape;
-  const std::vector<uint8_t> header = samples::programBytes(*table, spec);
+  samples::ProgramSpec program;
+  program.frameLength = *length;
+  program.ports = o.ports;
+  program.frames = 0;
+  program.pattern = samples::Pattern::kWiring;
+  program.wiring = shape;
+  const std::vector<uint8_t> header = samples::programBytes(*table, program);
   AtomicFile file;
   std::optional<IoError> failure = file.create(o.output);
   if (!failure) failure = file.append(header.data(), header.size());
