@@ -1,14 +1,26 @@
 // Benchmarks of the card writers: the column placement of one Z71 RGB frame,
 // the check bytes of a frame block, and a whole conversion per model of an
-// 8-port program (FrameLength 24576) into a card in a folder under /tmp,
-// beside the time `cp --reflink=never` takes to copy a file of the card's
-// size (counter ratio_to_cp).
+// 8-port program (FrameLength 24576) into a card in a folder under /tmp.
+// Each round converts, then copies a file of the card's size with
+// `cp --reflink=never`, then reads the program (`cat` into /dev/null) and
+// copies the card again: the conversion is measured side by side with the
+// two floors it is held to, and the ratios are the medians of the rounds'.
+// Peak memory is the process's peak resident size over a model's rounds.
 //
-//   led2vqn_bench [--frames=N] [benchmark options]
+//   led2vqn_bench [--frames=N] [--rounds=R] [--slots=S] [--table] [benchmark options]
 //
-// N (default 3000, or LED2VQN_BENCH_FRAMES) is the program's frame count.
+// N (default 3000, or LED2VQN_BENCH_FRAMES) is the program's frame count, R
+// (default 7) the rounds per model, S the writer slots (default: the
+// engine's). --table prints one summary table instead of the library's.
 #include <benchmark/benchmark.h>
 
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -107,12 +119,60 @@ double secondsSince(std::chrono::steady_clock::time_point t0) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
 }
 
-void Convert(benchmark::State& s, OutputKind kind) {
+// Runs a program with stdout to /dev/null; seconds from spawn to exit, or -1.
+double timedRun(const std::vector<std::string>& args) {
+  std::vector<char*> argv;
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  const auto t0 = std::chrono::steady_clock::now();
+  pid_t pid = 0;
+  const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0) return -1;
+  int status = 0;
+  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  const double seconds = secondsSince(t0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? seconds : -1;
+}
+
+double median(std::vector<double> v) {
+  if (v.empty()) return 0;
+  std::sort(v.begin(), v.end());
+  const std::size_t n = v.size();
+  return n % 2 == 1 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+// The process's peak resident size (VmHWM) in MB, and its reset to the
+// present size.
+double peakResidentMB() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("VmHWM:", 0) == 0) return std::atof(line.c_str() + 6) / 1024;
+  }
+  return 0;
+}
+void resetPeakResident() { std::ofstream("/proc/self/clear_refs") << "5"; }
+
+struct ModelRow {
+  std::string name;
+  double cardMB = 0, convertMs = 0, copyMs = 0, readCopyMs = 0, toCopy = 0, toReadCopy = 0, peakMB = 0;
+};
+std::vector<ModelRow> gRows;
+int gSlots = 0;  // 0: the engine's default
+
+void Convert(benchmark::State& s, const std::string& name, OutputKind kind) {
+  resetPeakResident();
   EngineState state;
+  if (gSlots > 0) state.writerSlots = gSlots;
   state.fillBatchFiller();
   BenchHost host(gWorkspace->row);
   const std::string copy = gWorkspace->folder + "/copy.vqn";
-  double convertSeconds = 0, copySeconds = 0;
+  std::vector<double> convert, cp, readCp, toCp, toReadCp;
   uintmax_t cardBytes = 0;
   for (auto _ : s) {
     const auto t0 = std::chrono::steady_clock::now();
@@ -123,38 +183,89 @@ void Convert(benchmark::State& s, OutputKind kind) {
       break;
     }
     s.SetIterationTime(seconds);
-    convertSeconds += seconds;
     cardBytes = std::filesystem::file_size(r.cardPath);
 
-    const std::string command = "cp --reflink=never '" + r.cardPath + "' '" + copy + "'";
-    const auto t1 = std::chrono::steady_clock::now();
-    if (std::system(command.c_str()) != 0) {
-      s.SkipWithError("cp failed");
-      break;
-    }
-    copySeconds += secondsSince(t1);
+    const double copySeconds = timedRun({"cp", "--reflink=never", r.cardPath, copy});
+    std::filesystem::remove(copy);
+    const double readSeconds = timedRun({"cat", gWorkspace->row.path});
+    const double copyAgain = timedRun({"cp", "--reflink=never", r.cardPath, copy});
     std::filesystem::remove(copy);
     std::filesystem::remove(r.cardPath);
+    if (copySeconds < 0 || readSeconds < 0 || copyAgain < 0) {
+      s.SkipWithError("cp or cat failed");
+      break;
+    }
+    convert.push_back(seconds);
+    cp.push_back(copySeconds);
+    readCp.push_back(readSeconds + copyAgain);
+    toCp.push_back(seconds / copySeconds);
+    toReadCp.push_back(seconds / (readSeconds + copyAgain));
   }
+  ModelRow row{name,
+               static_cast<double>(cardBytes) / 1e6,
+               median(convert) * 1e3,
+               median(cp) * 1e3,
+               median(readCp) * 1e3,
+               median(toCp),
+               median(toReadCp),
+               peakResidentMB()};
   s.SetBytesProcessed(static_cast<int64_t>(cardBytes) * s.iterations());
-  s.counters["card_MB"] = static_cast<double>(cardBytes) / 1e6;
-  s.counters["cp_ms"] = copySeconds * 1e3 / static_cast<double>(s.iterations());
-  s.counters["ratio_to_cp"] = copySeconds > 0 ? convertSeconds / copySeconds : 0;
+  s.counters["card_MB"] = row.cardMB;
+  s.counters["cp_ms"] = row.copyMs;
+  s.counters["read_cp_ms"] = row.readCopyMs;
+  s.counters["ratio_to_cp"] = row.toCopy;
+  s.counters["ratio_to_read_cp"] = row.toReadCopy;
+  s.counters["peak_MB"] = row.peakMB;
+  gRows.push_back(row);
 }
 
-int framesFromArgs(int& argc, char** argv) {
+void printTable(int frames, int rounds, const double* load) {
+  std::printf("card conversion, %d frames of 24576 bytes (8 ports), median of %d rounds, writer slots %d\n", frames,
+              rounds, gSlots > 0 ? gSlots : EngineState().writerSlots);
+  std::printf("load average before %.2f %.2f %.2f\n", load[0], load[1], load[2]);
+  std::printf("%-8s %8s %10s %8s %8s %11s %9s %8s\n", "model", "card MB", "convert ms", "cp ms", "x cp",
+              "read+cp ms", "x read+cp", "peak MB");
+  for (const ModelRow& r : gRows) {
+    std::printf("%-8s %8.1f %10.1f %8.1f %8.2f %11.1f %9.2f %8.1f\n", r.name.c_str(), r.cardMB, r.convertMs,
+                r.copyMs, r.toCopy, r.readCopyMs, r.toReadCopy, r.peakMB);
+  }
+}
+
+// Reports nothing: --table prints the summary alone.
+class QuietReporter : public benchmark::BenchmarkReporter {
+ public:
+  bool ReportContext(const Context&) override { return true; }
+  void ReportRuns(const std::vector<Run>&) override {}
+};
+
+struct Options {
   int frames = 3000;
-  if (const char* env = std::getenv("LED2VQN_BENCH_FRAMES")) frames = std::atoi(env);
+  int rounds = 7;
+  bool table = false;
+};
+
+// Takes this bench's own options out of argv.
+Options optionsFromArgs(int& argc, char** argv) {
+  Options o;
+  if (const char* env = std::getenv("LED2VQN_BENCH_FRAMES")) o.frames = std::atoi(env);
   int kept = 1;
   for (int i = 1; i < argc; ++i) {
     if (std::strncmp(argv[i], "--frames=", 9) == 0) {
-      frames = std::atoi(argv[i] + 9);
+      o.frames = std::atoi(argv[i] + 9);
+    } else if (std::strncmp(argv[i], "--rounds=", 9) == 0) {
+      o.rounds = std::atoi(argv[i] + 9);
+    } else if (std::strncmp(argv[i], "--slots=", 8) == 0) {
+      gSlots = std::atoi(argv[i] + 8);
+    } else if (std::strcmp(argv[i], "--table") == 0) {
+      o.table = true;
     } else {
       argv[kept++] = argv[i];
     }
   }
   argc = kept;
-  return frames > 0 ? frames : 1;
+  o.frames = std::max(o.frames, 1);
+  o.rounds = std::max(o.rounds, 1);
+  return o;
 }
 
 }  // namespace
@@ -162,27 +273,42 @@ int framesFromArgs(int& argc, char** argv) {
 
 int main(int argc, char** argv) {
   using namespace led2vqn;
-  const int frames = framesFromArgs(argc, argv);
+  const Options options = optionsFromArgs(argc, argv);
+  double loadBefore[3] = {0, 0, 0};
+  ::getloadavg(loadBefore, 3);
   benchmark::Initialize(&argc, argv);
-  Workspace workspace(frames);
+  Workspace workspace(options.frames);
   gWorkspace = &workspace;
 
-  benchmark::RegisterBenchmark("BuildFrameRGB", BuildFrameRGB)->Arg(1)->Arg(8);
-  benchmark::RegisterBenchmark("CheckBytes", CheckBytes);
+  if (!options.table) {
+    benchmark::RegisterBenchmark("BuildFrameRGB", BuildFrameRGB)->Arg(1)->Arg(8);
+    benchmark::RegisterBenchmark("CheckBytes", CheckBytes);
+  }
   const struct {
     const char* name;
     OutputKind kind;
-  } models[] = {{"Convert/Z71RGB", OutputKind::kZ71Rgb}, {"Convert/Z71RGBW", OutputKind::kZ71Rgbw},
-                {"Convert/Z58", OutputKind::kZ58},       {"Convert/Z94", OutputKind::kZ94},
-                {"Convert/J9", OutputKind::kJ9},         {"Convert/Z6", OutputKind::kZ6},
-                {"Convert/Z36", OutputKind::kZ36}};
+  } models[] = {{"Z71RGB", OutputKind::kZ71Rgb}, {"Z71RGBW", OutputKind::kZ71Rgbw}, {"Z58", OutputKind::kZ58},
+                {"Z94", OutputKind::kZ94},       {"J9", OutputKind::kJ9},            {"Z6", OutputKind::kZ6},
+                {"Z36", OutputKind::kZ36}};
   for (const auto& m : models) {
-    benchmark::RegisterBenchmark(m.name, [kind = m.kind](benchmark::State& s) { Convert(s, kind); })
+    benchmark::RegisterBenchmark((std::string("Convert/") + m.name).c_str(),
+                                 [name = std::string(m.name), kind = m.kind](benchmark::State& s) {
+                                   Convert(s, name, kind);
+                                 })
         ->UseManualTime()
-        ->Iterations(3)
+        ->Iterations(options.rounds)
         ->Unit(benchmark::kMillisecond);
   }
-  benchmark::RunSpecifiedBenchmarks();
+  if (options.table) {
+    QuietReporter quiet;
+    benchmark::RunSpecifiedBenchmarks(&quiet);
+    printTable(options.frames, options.rounds, loadBefore);
+    double load[3] = {0, 0, 0};
+    ::getloadavg(load, 3);
+    std::printf("load average after  %.2f %.2f %.2f (2 cores)\n", load[0], load[1], load[2]);
+  } else {
+    benchmark::RunSpecifiedBenchmarks();
+  }
   benchmark::Shutdown();
   return 0;
 }

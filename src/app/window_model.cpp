@@ -278,6 +278,10 @@ void WindowModel::timerTick() {
       setMainButtonsEnabled(true);
       reportError(t.write.error);
       return;
+    case WriteResult::Kind::kCancelled:
+      batch_.stop();
+      setMainButtonsEnabled(true);
+      return;
   }
 }
 

@@ -36,11 +36,14 @@ std::optional<IoError> ReadOnlyFile::readSomeAt(uint64_t offset, uint8_t* into, 
   return std::nullopt;
 }
 
-std::optional<IoError> ReadOnlyFile::readAt(uint64_t offset, uint8_t* into, std::size_t n) const {
-  std::size_t got = 0;
-  if (auto e = readSomeAt(offset, into, n, got)) return e;
-  if (got < n) {
-    return IoError{"Cannot read " + path_ + ": the file ends at byte " + std::to_string(offset + got) +
+std::optional<IoError> ReadOnlyFile::readAt(uint64_t offset, uint8_t* into, std::size_t n,
+                                            std::size_t* got) const {
+  std::size_t count = 0;
+  auto e = readSomeAt(offset, into, n, count);
+  if (got != nullptr) *got = count;
+  if (e) return e;
+  if (count < n) {
+    return IoError{"Cannot read " + path_ + ": the file ends at byte " + std::to_string(offset + count) +
                    ", before byte " + std::to_string(offset + n)};
   }
   return std::nullopt;

@@ -31,8 +31,9 @@ class ReadOnlyFile {
   bool isOpen() const { return file_.isOpen(); }
   // Size in bytes as the file system reports it now.
   std::optional<IoError> size(uint64_t& out) const;
-  // Reads exactly n bytes at offset; a short read is an error.
-  std::optional<IoError> readAt(uint64_t offset, uint8_t* into, std::size_t n) const;
+  // Reads exactly n bytes at offset; a short read is an error. `got`, when
+  // given, receives the count of bytes read (all n, or those before the error).
+  std::optional<IoError> readAt(uint64_t offset, uint8_t* into, std::size_t n, std::size_t* got = nullptr) const;
   // Reads up to n bytes at offset; returns how many were read.
   std::optional<IoError> readSomeAt(uint64_t offset, uint8_t* into, std::size_t n, std::size_t& got) const;
   void close();

@@ -129,8 +129,12 @@ void prepareConsole();
 // The command line's arguments in UTF-8 (Windows reads them as wide characters).
 std::vector<std::string> commandLineArguments(int argc, char** argv);
 
-// True when a second thread can write cards alongside the batch.
+// True when a second thread can write cards alongside the batch: false in
+// the WebAssembly build and where this process may run on one core only.
 bool writerThreadAvailable();
+// Keeps signals away from the calling thread (a helper the program starts),
+// so that they reach the thread that owns the work.
+void blockSignalsOnThisThread();
 
 // Temporary files an interruption (Ctrl+C; SIGINT, SIGTERM, SIGHUP) removes
 // before the program ends; at most kMaxPendingTemporaries at a time, the

@@ -12,6 +12,8 @@
 #include <cstring>
 #include <fcntl.h>
 #include <iconv.h>
+#include <pthread.h>
+#include <sched.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -219,7 +221,26 @@ void prepareConsole() {}
 
 std::vector<std::string> commandLineArguments(int argc, char** argv) { return std::vector<std::string>(argv, argv + argc); }
 
-bool writerThreadAvailable() { return true; }
+bool writerThreadAvailable() {
+#if defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__)
+  return false;
+#elif defined(__linux__)
+  // The cores this process may run on, not those the machine has.
+  cpu_set_t set;
+  if (::sched_getaffinity(0, sizeof set, &set) == 0) return CPU_COUNT(&set) > 1;
+  return ::sysconf(_SC_NPROCESSORS_ONLN) > 1;
+#else
+  return ::sysconf(_SC_NPROCESSORS_ONLN) > 1;
+#endif
+}
+
+void blockSignalsOnThisThread() {
+#if !defined(__EMSCRIPTEN__) || defined(__EMSCRIPTEN_PTHREADS__)
+  sigset_t all;
+  sigfillset(&all);
+  ::pthread_sigmask(SIG_BLOCK, &all, nullptr);
+#endif
+}
 
 namespace {
 

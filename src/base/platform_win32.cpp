@@ -325,7 +325,13 @@ std::vector<std::string> commandLineArguments(int argc, char** argv) {
   return out;
 }
 
-bool writerThreadAvailable() { return true; }
+bool writerThreadAvailable() {
+  DWORD_PTR process = 0, system = 0;
+  if (!GetProcessAffinityMask(GetCurrentProcess(), &process, &system)) return true;
+  return (process & (process - 1)) != 0;  // more than one core
+}
+
+void blockSignalsOnThisThread() {}  // console events come on a thread of their own
 
 namespace {
 

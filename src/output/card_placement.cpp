@@ -36,7 +36,7 @@ ScaleTable identityTable() { return tableOf(100); }
 
 namespace {
 
-// Reverses every run of P bytes; P known to the compiler.
+// Reverses every run of P bytes in place; P known to the compiler.
 template <int P>
 void reverseRuns(uint8_t* frame, int64_t runs) {
   for (int64_t r = 0; r < runs; ++r) {
@@ -46,11 +46,40 @@ void reverseRuns(uint8_t* frame, int64_t runs) {
   }
 }
 
-}  // namespace
+// Reverses every run of P bytes of `from` into `to`, or only the first U
+// bytes of each run of `to` (those that become ports 1 .. U).
+template <int P, int U = P>
+void reverseRunsInto(const uint8_t* from, uint8_t* to, int64_t runs) {
+  for (int64_t r = 0; r < runs; ++r) {
+    for (int i = 0; i < U; ++i) to[r * P + i] = from[r * P + P - 1 - i];
+  }
+}
 
-void frameNormalisation(uint8_t* frame, int ports, int32_t groups) {
-  // Every group is three runs of `ports` bytes, one per colour component.
-  const int64_t runs = int64_t{groups} * 3;
+template <int P>
+void reversePortsInto(const uint8_t* from, uint8_t* to, int64_t runs, int used) {
+  if constexpr (P > 2) {
+    if (used == 1) return reverseRunsInto<P, 1>(from, to, runs);
+    if (used == 2) return reverseRunsInto<P, 2>(from, to, runs);
+  } else if constexpr (P == 2) {
+    if (used == 1) return reverseRunsInto<P, 1>(from, to, runs);
+  }
+  reverseRunsInto<P>(from, to, runs);
+}
+
+void reverseRunsOfInto(const uint8_t* from, uint8_t* to, int ports, int64_t runs, int used) {
+  switch (ports) {
+    case 2: return reversePortsInto<2>(from, to, runs, used);
+    case 3: return reversePortsInto<3>(from, to, runs, used);
+    case 4: return reversePortsInto<4>(from, to, runs, used);
+    case 5: return reversePortsInto<5>(from, to, runs, used);
+    case 6: return reversePortsInto<6>(from, to, runs, used);
+    case 7: return reversePortsInto<7>(from, to, runs, used);
+    case 8: return reversePortsInto<8>(from, to, runs, used);
+    default: std::memcpy(to, from, std::size_t(runs)); return;  // one port: nothing moves
+  }
+}
+
+void reverseRunsOf(uint8_t* frame, int ports, int64_t runs) {
   switch (ports) {
     case 2: return reverseRuns<2>(frame, runs);
     case 3: return reverseRuns<3>(frame, runs);
@@ -63,7 +92,46 @@ void frameNormalisation(uint8_t* frame, int ports, int32_t groups) {
   }
 }
 
+template <int P>
+void splitRuns(const uint8_t* frame, int32_t streamBytes, uint8_t* const* rows) {
+  uint8_t* row[P];
+  for (int q = 0; q < P; ++q) row[q] = rows[q];
+  for (int32_t u = 0; u < streamBytes; ++u) {
+    for (int q = 0; q < P; ++q) row[q][u] = frame[int64_t{u} * P + q];
+  }
+}
+
+}  // namespace
+
+void frameNormalisation(uint8_t* frame, int ports, int32_t groups) {
+  // Every group is three runs of `ports` bytes, one per colour component.
+  reverseRunsOf(frame, ports, int64_t{groups} * 3);
+}
+
+void normaliseFrameFrom(const uint8_t* raw, int32_t length, uint8_t* frame, int ports, int32_t groups,
+                        int usedPorts) {
+  const int64_t span = int64_t{groups} * 3 * ports;
+  const int64_t inside = std::min<int64_t>(span, length) / ports;  // runs wholly inside the copied bytes
+  const int64_t insideBytes = inside * ports;
+  reverseRunsOfInto(raw, frame, ports, inside, std::min(usedPorts, ports));
+  std::memcpy(frame + insideBytes, raw + insideBytes, std::size_t(length - insideBytes));
+  // A run across the end of the copied bytes, and those past it, meet what the buffer held.
+  if (span > insideBytes) reverseRunsOf(frame + insideBytes, ports, (span - insideBytes) / ports);
+}
+
+void completeNormalisationFrom(const uint8_t* raw, int32_t length, uint8_t* frame, int ports, int32_t groups) {
+  const int64_t inside = std::min<int64_t>(int64_t{groups} * 3 * ports, length) / ports;
+  reverseRunsOfInto(raw, frame, ports, inside, ports);
+}
+
 void splitPorts(const uint8_t* frame, int ports, int32_t streamBytes, uint8_t* const* rows) {
+  switch (ports) {
+    case 1: return splitRuns<1>(frame, streamBytes, rows);
+    case 2: return splitRuns<2>(frame, streamBytes, rows);
+    case 4: return splitRuns<4>(frame, streamBytes, rows);
+    case 8: return splitRuns<8>(frame, streamBytes, rows);
+    default: break;
+  }
   for (int32_t u = 0; u < streamBytes; ++u) {
     const uint8_t* at = frame + int64_t{u} * ports;
     for (int q = 0; q < ports; ++q) rows[q][u] = at[q];

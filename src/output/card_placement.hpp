@@ -45,6 +45,21 @@ ScaleTable identityTable();
 // REQUIRES: 1 <= ports <= 8; frame holds groups * 3 * ports bytes.
 void frameNormalisation(uint8_t* frame, int ports, int32_t groups);
 
+// The same as copying the `length` bytes at `raw` over frame bytes 0 ..
+// length-1 and then calling frameNormalisation(frame, ports, groups), with
+// the runs that lie wholly inside those bytes reversed on the way over. With
+// usedPorts < ports, those runs get only their first usedPorts bytes (what
+// becomes ports 1 .. usedPorts) and completeNormalisationFrom gives them the
+// rest; bytes past `length` that the groups cover are always reversed in
+// place, as frameNormalisation does.
+// REQUIRES: raw and frame do not overlap; frame holds max(length, groups * 3
+// * ports) bytes; usedPorts is 1, 2 or at least ports.
+void normaliseFrameFrom(const uint8_t* raw, int32_t length, uint8_t* frame, int ports, int32_t groups,
+                        int usedPorts = 8);
+// The bytes of the runs wholly inside `length` as a whole normalisation of
+// `raw` leaves them; repeating it changes nothing.
+void completeNormalisationFrom(const uint8_t* raw, int32_t length, uint8_t* frame, int ports, int32_t groups);
+
 // De-interleaves ports: rows[q][u] = frame[u * ports + q] for u < streamBytes
 // and q < ports. REQUIRES: rows[0 .. ports-1] hold streamBytes bytes each.
 void splitPorts(const uint8_t* frame, int ports, int32_t streamBytes, uint8_t* const* rows);

@@ -23,6 +23,11 @@
 // the rest of the copy is made once, after the last frame: the buffers end as
 // the whole copy in every frame would leave them.
 //
+// Frames are read and built in order on the caller's thread; their writes
+// may follow on a second thread, up to EngineState::writerSlots blocks behind
+// (so the file sees frame f's block after frame f+1 .. f+slots-1 were read).
+// What the file and the buffers end with does not depend on it.
+//
 // Draws per card, in this order: HeadBlockOffset, BlockShift, BlockPerPort,
 // the header's (saveHead); per frame the 1024 WorkBuffer fills (all but J9),
 // the block's two head bytes and, below four ports, one unused byte(200);
@@ -31,6 +36,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <optional>
 
 #include "base/bytes.hpp"
@@ -39,6 +45,7 @@
 #include "base/decimal_text.hpp"
 #include "base/file_io.hpp"
 #include "base/platform.hpp"
+#include "base/write_behind.hpp"
 
 namespace led2vqn {
 
@@ -98,6 +105,33 @@ std::optional<std::string> readRow(const RowCells& cells, RowNumbers& out) {
   return rowOutsideBuffers(out, cells.path);
 }
 
+// Bytes 0 .. 49 of each white row are cleared for a frame without companion.
+constexpr std::size_t kClearedWhiteBytes = 50;
+
+// The bytes past a frame in its buffer that FrameNormalisation reaches
+// (streamBytes * P beyond the frame length): the only ones there that a
+// frame changes and that do not come from the frame alone.
+class TailBytes {
+ public:
+  TailBytes() = default;
+  TailBytes(std::size_t from, std::size_t to) : from_(from), size_(to > from ? to - from : 0) {}
+  std::size_t size() const { return size_; }
+  void save(const uint8_t* buffer, uint8_t* into) const {
+    if (size_ > 0) std::memcpy(into, buffer + from_, size_);
+  }
+  void restore(const uint8_t* from, uint8_t* buffer) const {
+    if (size_ > 0) std::memcpy(buffer + from_, from, size_);
+  }
+
+ private:
+  std::size_t from_ = 0;
+  std::size_t size_ = 0;
+};
+
+TailBytes tailOf(const RowNumbers& n) {
+  return TailBytes(std::size_t(n.frameLength), std::size_t(n.streamBytes()) * std::size_t(n.ports));
+}
+
 // The second project row of a Z71 RGBW conversion: its W column source.
 class Companion {
  public:
@@ -110,24 +144,33 @@ class Companion {
     return readRow(cells, row_);
   }
 
-  // ReadZ71W(f): frame f of the companion, normalised, into white rows
-  // 0 .. P2-1; zeros in bytes 0 .. 49 of rows 0 .. 7 when there is no
-  // companion or it has fewer than f frames.
-  std::optional<IoError> readZ71W(EngineState& state, int32_t f) {
-    if (!present_ || row_.frames < f) {
-      constexpr std::size_t kClearedBytes = 50;
-      for (int q = 0; q < kWhiteRows; ++q) std::memset(state.whiteRow(q), 0, kClearedBytes);
-      return std::nullopt;
-    }
+  // True when ReadZ71W(f) reads frame f of the companion.
+  bool supplies(int32_t f) const { return present_ && row_.frames >= f; }
+  int32_t frameLength() const { return present_ ? row_.frameLength : 0; }
+  // CompanionBuffer bytes past the frame that its normalisation reaches.
+  TailBytes tail() const { return present_ ? tailOf(row_) : TailBytes{}; }
+
+  // Frame f of the companion file as stored; `got` is the count of bytes read.
+  std::optional<IoError> read(int32_t f, uint8_t* into, std::size_t& got) {
+    got = 0;
     if (!file_.isOpen()) {
       if (auto e = file_.open(path_)) return e;
     }
-    if (auto e = file_.readAt(row_.frameOffset(f), state.companion.data(), size_t(row_.frameLength))) return e;
-    frameNormalisation(state.companion.data(), row_.ports, row_.slotsPerPort() + 1);
+    return file_.readAt(row_.frameOffset(f), into, std::size_t(row_.frameLength), &got);
+  }
+
+  // ReadZ71W(f) of the frame as `read` gave it: normalised in the
+  // CompanionBuffer, into white rows 0 .. P2-1. Without one (`stored` null,
+  // no companion or fewer than f frames), zeros in bytes 0 .. 49 of rows 0 .. 7.
+  void apply(EngineState& state, const uint8_t* stored) const {
+    if (stored == nullptr) {
+      for (int q = 0; q < kWhiteRows; ++q) std::memset(state.whiteRow(q), 0, kClearedWhiteBytes);
+      return;
+    }
+    normaliseFrameFrom(stored, row_.frameLength, state.companion.data(), row_.ports, row_.slotsPerPort() + 1);
     uint8_t* rows[kWhiteRows];
     for (int q = 0; q < kWhiteRows; ++q) rows[q] = state.whiteRow(q);
     splitPorts(state.companion.data(), row_.ports, row_.streamBytes(), rows);
-    return std::nullopt;
   }
 
  private:
@@ -161,8 +204,9 @@ void buildPortBitsOfFrame(EngineState& state, const RowNumbers& row) {
   for (int q = 0; q < row.ports; ++q) buildPortBits(state.whiteRow(q), row.streamBytes(), state.portBitRow(q));
 }
 
-// Frame f is normalised in the FrameBuffer: build its block in the SectorBuffer.
-void convertFrame(EngineState& state, const CardPlan& plan, const ScaleTable& scale) {
+// Frame f is normalised in the FrameBuffer: build its block at `block`. The
+// SectorBuffer is left alone; finishFrames puts the last block there.
+void convertFrame(EngineState& state, const CardPlan& plan, const ScaleTable& scale, uint8_t* block) {
   const CardModel& m = *plan.model;
   if (m.geometry.source == PixelSource::kPortBits) buildPortBitsOfFrame(state, plan.row);
   if (m.fillsWork) {
@@ -171,13 +215,91 @@ void convertFrame(EngineState& state, const CardPlan& plan, const ScaleTable& sc
     std::memcpy(state.work.data(), fill, sizeof fill);
   }
   placeFrame(m.geometry, state, plan.row.ports, plan.portsUsed, plan.blockShift, plan.blockOffset, scale);
-  state.sector[0] = static_cast<uint8_t>(state.rng.byte(200) + 37);
-  state.sector[1] = static_cast<uint8_t>(state.rng.byte(200) + 23);
+  block[0] = static_cast<uint8_t>(state.rng.byte(200) + 37);
+  block[1] = static_cast<uint8_t>(state.rng.byte(200) + 23);
   if (plan.portsUsed < 4) state.rng.byte(200);
   // The block's share of the copy; its last two bytes become check bytes.
-  std::memcpy(state.sector.data() + 2, state.work.data(), std::size_t(plan.blockBytes - 4));
-  setCheckBytes(state.sector.data(), std::size_t(plan.blockBytes));
+  std::memcpy(block + 2, state.work.data(), std::size_t(plan.blockBytes - 4));
+  setCheckBytes(block, std::size_t(plan.blockBytes));
 }
+
+// One frame as it went into the card, and what it found in the buffers, so
+// that the state after it can be made again once later frames have run on.
+struct FrameSlot {
+  uint8_t* program = nullptr;        // the program frame as read
+  uint8_t* companion = nullptr;      // RGBW: the companion frame as read
+  uint8_t* block = nullptr;          // the frame block
+  uint8_t* frameTail = nullptr;      // FrameBuffer tail bytes before the frame
+  uint8_t* companionTail = nullptr;  // CompanionBuffer tail bytes before the frame
+  uint8_t* whiteHeads = nullptr;     // RGBW: bytes 0 .. 49 of the white rows before the frame
+  uint32_t seedBefore = 0;
+  bool companionRead = false;        // ReadZ71W read a companion frame
+};
+
+// The frames a card writer may have built ahead of the file, and the one it
+// builds: with `inFlight` blocks not yet written at most, frame f uses slot
+// f mod (inFlight + 1), which frame f - inFlight - 1 left once written, so
+// that the slots of the frame before f and of the first unwritten one stay
+// as they were. Allocated once per card.
+class FrameRing {
+ public:
+  FrameRing(int inFlight, const CardPlan& plan, const Companion& companion)
+      : inFlight_(inFlight), frameTail_(tailOf(plan.row)), companionTail_(companion.tail()) {
+    const int count = inFlight + 1;
+    const bool white = plan.model->geometry.whiteColumn >= 0;
+    const std::size_t whiteHeads = white ? kWhiteRows * kClearedWhiteBytes : 0;
+    const std::size_t perSlot = std::size_t(plan.row.frameLength) + std::size_t(companion.frameLength()) +
+                                std::size_t(plan.blockBytes) + frameTail_.size() + companionTail_.size() + whiteHeads;
+    bytes_.reset(new uint8_t[perSlot * std::size_t(count)]);
+    uint8_t* at = bytes_.get();
+    auto take = [&at](std::size_t n) {
+      uint8_t* p = n > 0 ? at : nullptr;
+      at += n;
+      return p;
+    };
+    for (int i = 0; i < count; ++i) {
+      FrameSlot& s = slots_[i];
+      s.program = take(std::size_t(plan.row.frameLength));
+      s.companion = take(std::size_t(companion.frameLength()));
+      s.block = take(std::size_t(plan.blockBytes));
+      s.frameTail = take(frameTail_.size());
+      s.companionTail = take(companionTail_.size());
+      s.whiteHeads = take(whiteHeads);
+    }
+  }
+
+  int inFlight() const { return inFlight_; }
+  FrameSlot& of(int32_t f) { return slots_[f % (inFlight_ + 1)]; }
+
+  // Keeps what frame f may change beyond what it rebuilds whole.
+  void saveBefore(const EngineState& state, FrameSlot& s) const {
+    s.seedBefore = state.rng.seed();
+    frameTail_.save(state.frame.data(), s.frameTail);
+    companionTail_.save(state.companion.data(), s.companionTail);
+    if (s.whiteHeads != nullptr) {
+      for (int q = 0; q < kWhiteRows; ++q) {
+        std::memcpy(s.whiteHeads + q * kClearedWhiteBytes, state.white.data() + q * kWhiteRowBytes, kClearedWhiteBytes);
+      }
+    }
+  }
+  void restoreBefore(EngineState& state, const FrameSlot& s) const {
+    state.rng.rewindTo(s.seedBefore);
+    frameTail_.restore(s.frameTail, state.frame.data());
+    companionTail_.restore(s.companionTail, state.companion.data());
+    if (s.whiteHeads != nullptr) {
+      for (int q = 0; q < kWhiteRows; ++q) {
+        std::memcpy(state.white.data() + q * kWhiteRowBytes, s.whiteHeads + q * kClearedWhiteBytes, kClearedWhiteBytes);
+      }
+    }
+  }
+
+ private:
+  int inFlight_;
+  TailBytes frameTail_;
+  TailBytes companionTail_;
+  std::unique_ptr<uint8_t[]> bytes_;
+  FrameSlot slots_[WriteBehind::kMaxQueued + 1];
+};
 
 // The part of the per-frame copy that lies past the block, made once.
 void copyPastBlock(EngineState& state, const CardPlan& plan) {
@@ -187,36 +309,137 @@ void copyPastBlock(EngineState& state, const CardPlan& plan) {
   }
 }
 
-std::optional<std::string> writeFrames(EngineState& state, const CardPlan& plan, const std::string& programPath,
-                                       Companion& companion, const ScaleTable& scale, ConversionHost& host,
-                                       AtomicFile& card) {
-  ReadOnlyFile program;
-  if (auto e = program.open(programPath)) return e->text;
-  int32_t converted = 0;
-  std::optional<std::string> failure;
-  for (int32_t f = 1; f <= plan.framesWritten; ++f) {
-    if (plan.model->geometry.whiteColumn >= 0) {
-      if (auto e = companion.readZ71W(state, f)) {
-        failure = e->text;
+// How the frames of a card ended.
+struct FramesOutcome {
+  bool cancelled = false;
+  std::optional<std::string> error;
+};
+
+// Converts and writes frames 1 .. framesWritten. Frame f is read and built
+// here, in order, and its block handed to `writer`, which writes it now or
+// on its thread while the next frames are built. Whatever ends the frames
+// (a failed read or write, a cancel), the generator and the buffers end as
+// they would had every block been written before the next frame was read:
+// after the last frame whose block went into the file, or after the frame
+// before the failed read with its bytes read so far, where the one-thread
+// order leaves them.
+class FrameLoop {
+ public:
+  FrameLoop(EngineState& state, const CardPlan& plan, Companion& companion, const ScaleTable& scale)
+      : state_(state), plan_(plan), companion_(companion), scale_(scale),
+        ring_(std::clamp(state.writerSlots, 1, WriteBehind::kMaxQueued), plan, companion) {}
+
+  FramesOutcome run(const std::string& programPath, ConversionHost& host, AtomicFile& card) {
+    FramesOutcome out;
+    ReadOnlyFile program;
+    if (auto e = program.open(programPath)) {
+      out.error = e->text;
+      return out;
+    }
+    const bool white = plan_.model->geometry.whiteColumn >= 0;
+    WriteBehind writer(card, ring_.inFlight() > 1);
+    int32_t built = 0;
+    for (int32_t f = 1; f <= plan_.framesWritten; ++f) {
+      if (host.cancelRequested()) {
+        out.cancelled = true;
         break;
       }
+      if (!writer.waitForRoom(ring_.inFlight() - 1)) break;
+      FrameSlot& s = ring_.of(f);
+      ring_.saveBefore(state_, s);
+      std::size_t got = 0;
+      if (white) {
+        s.companionRead = companion_.supplies(f);
+        if (s.companionRead) {
+          if (auto e = companion_.read(f, s.companion, got)) {
+            readFailure(out, *e, s.companion, state_.companion.data(), got);
+            break;
+          }
+        }
+        companion_.apply(state_, s.companionRead ? s.companion : nullptr);
+      }
+      host.setProgress(f / 10);
+      if (auto e = program.readAt(plan_.row.frameOffset(f), s.program, std::size_t(plan_.row.frameLength), &got)) {
+        readFailure(out, *e, s.program, state_.frame.data(), got);
+        if (white) partial_.companionBefore = f;
+        break;
+      }
+      // Only the ports the placement reads: the last frame is normalised whole
+      // when it is computed again at the end.
+      normaliseFrameFrom(s.program, plan_.row.frameLength, state_.frame.data(), plan_.row.ports,
+                         plan_.row.slotsPerPort() + 1, portsRead());
+      convertFrame(state_, plan_, scale_, s.block);
+      writer.push(s.block, std::size_t(plan_.blockBytes));
+      built = f;
     }
-    host.setProgress(f / 10);
-    if (auto e = program.readAt(plan.row.frameOffset(f), state.frame.data(), std::size_t(plan.row.frameLength))) {
-      failure = e->text;
-      break;
+    int64_t written = 0;
+    std::optional<IoError> writeFailure = writer.drain(written);
+    // The first failure in frame order is a failed write: nothing after its
+    // frame counts, a failed read included.
+    const int32_t last = writeFailure ? static_cast<int32_t>(written) + 1 : built;
+    // The last frame that counts is computed again, whole, over what the
+    // frames after it (if any) left: the buffers end as it leaves them.
+    if (last > 0) {
+      rebuild(last);
+      finish(last);
     }
-    frameNormalisation(state.frame.data(), plan.row.ports, plan.row.slotsPerPort() + 1);
-    convertFrame(state, plan, scale);
-    ++converted;
-    if (auto e = card.append(state.sector.data(), std::size_t(plan.blockBytes))) {
-      failure = e->text;
-      break;
+    if (writeFailure) {
+      out.cancelled = false;
+      out.error = writeFailure->text;
+    } else if (partial_.into != nullptr) {
+      if (partial_.companionBefore > 0) {
+        const FrameSlot& s = ring_.of(partial_.companionBefore);
+        companion_.apply(state_, s.companionRead ? s.companion : nullptr);
+      }
+      std::memcpy(partial_.into, partial_.from, partial_.bytes);
     }
+    return out;
   }
-  if (converted > 0) copyPastBlock(state, plan);
-  return failure;
-}
+
+ private:
+  // A read that failed: its bytes so far land in the buffer once no earlier
+  // write has failed, after the companion frame read before it, if any.
+  struct PartialRead {
+    const uint8_t* from = nullptr;
+    uint8_t* into = nullptr;
+    std::size_t bytes = 0;
+    int32_t companionBefore = 0;
+  };
+
+  void readFailure(FramesOutcome& out, const IoError& e, const uint8_t* from, uint8_t* into, std::size_t got) {
+    out.error = e.text;
+    partial_ = PartialRead{from, into, got};
+  }
+
+  // Frame f computed again from its slot over whatever later frames left.
+  void rebuild(int32_t f) {
+    FrameSlot& s = ring_.of(f);
+    ring_.restoreBefore(state_, s);
+    if (plan_.model->geometry.whiteColumn >= 0) companion_.apply(state_, s.companionRead ? s.companion : nullptr);
+    normaliseFrameFrom(s.program, plan_.row.frameLength, state_.frame.data(), plan_.row.ports,
+                       plan_.row.slotsPerPort() + 1);
+    convertFrame(state_, plan_, scale_, s.block);
+  }
+
+  // The ports of the normalised frame the placement reads: the Z6 port bits
+  // come from every port.
+  int portsRead() const {
+    return plan_.model->geometry.source == PixelSource::kFrame ? plan_.portsUsed : plan_.row.ports;
+  }
+
+  // The SectorBuffer as the copy of frame f, the last one, leaves it, made once.
+  void finish(int32_t f) {
+    std::memcpy(state_.sector.data(), ring_.of(f).block, std::size_t(plan_.blockBytes));
+    copyPastBlock(state_, plan_);
+  }
+
+  EngineState& state_;
+  const CardPlan& plan_;
+  Companion& companion_;
+  const ScaleTable& scale_;
+  FrameRing ring_;
+  PartialRead partial_;
+};
 
 std::optional<IoError> writeTrailer(EngineState& state, const CardPlan& plan, AtomicFile& card) {
   const TrailerRule& t = plan.model->trailer;
@@ -312,7 +535,12 @@ WriteResult writeCard(EngineState& state, OutputKind kind, int row, ConversionHo
   // The brightness read for the header holds for every frame: nothing can
   // change the field while a card is written.
   const ScaleTable scale = m.geometry.scaled ? brightnessTable(*head.brightness) : identityTable();
-  if (auto e = writeFrames(state, plan, cells.path, companion, scale, host, card)) return failed(result, *e);
+  const FramesOutcome frames = FrameLoop(state, plan, companion, scale).run(cells.path, host, card);
+  if (frames.error) return failed(result, *frames.error);
+  if (frames.cancelled) {
+    result.kind = WriteResult::Kind::kCancelled;
+    return result;
+  }
   if (auto e = writeTrailer(state, plan, card)) return failed(result, e->text);
   if (auto e = card.commit()) return failed(result, e->text);
   result.kind = WriteResult::Kind::kWritten;

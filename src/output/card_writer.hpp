@@ -45,6 +45,10 @@ class ConversionHost {
   virtual ModeSettings modes() const = 0;
   virtual void setProgressMax(int32_t max) = 0;
   virtual void setProgress(int32_t position) = 0;
+  // Asked between frames: true stops the card (nothing written, the card
+  // that existed untouched) with the buffers and the generator as they are
+  // after the last whole frame.
+  virtual bool cancelRequested() const { return false; }
 };
 
 struct WriteResult {
@@ -53,6 +57,7 @@ struct WriteResult {
     kModeFrames,           // the mode frame limit is above the row's frames; nothing written
     kPortsWithoutLayout,   // PortsUsed 3, 5, 6 or 7; refused before any draw
     kFailed,               // input/output or conversion error in `error`; nothing written
+    kCancelled,            // the host asked to stop between frames; nothing written
   };
   Kind kind = Kind::kFailed;
   std::string programPath;  // column 1 of the row

@@ -9,6 +9,8 @@
 #include <memory>
 
 #include "base/bytes.hpp"
+#include "base/platform.hpp"
+#include "base/write_behind.hpp"
 #include "output/random.hpp"
 
 namespace led2vqn {
@@ -63,6 +65,11 @@ struct EngineState {
   void fillBatchFiller();
 
   Generator rng;
+  // Frame blocks a card writer may have built ahead of the file: 1 writes
+  // each block before the next frame is read; more hand the writes to a
+  // second thread, with as many blocks in flight (at most
+  // WriteBehind::kMaxQueued). The bytes are the same either way.
+  int writerSlots = platform::writerThreadAvailable() ? 4 : 1;
   ByteBuffer sector;     // header sector, then each frame block
   ByteBuffer frame;      // one program file frame; trailer filler
   ByteBuffer work;       // pixel routines' scratch

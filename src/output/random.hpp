@@ -34,6 +34,9 @@ class Generator {
   int32_t byte(int32_t n) { return draw(512, n); }
 
   uint32_t seed() const { return seed_; }
+  // Puts the seed back to a value seed() gave: the draws of a frame that is
+  // computed again after a failure come out as they did the first time.
+  void rewindTo(uint32_t seed) { seed_ = seed; }
 
  private:
   uint32_t seed_ = 0;  // starts at 0, never reseeded

@@ -125,6 +125,51 @@ TEST_F(CardWriterTest, WColumnComesFromTheCompanionAndIsZeroPastItsFramesOrWitho
   EXPECT_EQ(state.whiteRow(7)[50], 0x77);
 }
 
+// Two batches of every model over rows with 1 .. 8 ports, the "2 ports" box,
+// pixel counts far past the frame (normalisation reaches past it) or short
+// of it, a file shorter than its row says (for Z71 RGBW after its companion
+// frame), and a cancel: each card and the state after it, written with
+// `slots` writer slots.
+std::vector<std::vector<uint8_t>> session(const support::TempDir& dir, int slots) {
+  support::TestHost host;
+  host.rows = {support::writeProgram(dir, "eight.led", 8, 3072, 9), support::writeProgram(dir, "one.led", 1, 1024, 7),
+               support::writeProgram(dir, "four.led", 4, 3072, 9), support::writeProgram(dir, "two.led", 2, 1024, 9),
+               support::writeProgram(dir, "short.led", 4, 3072, 6), support::writeProgram(dir, "six.led", 6, 2000, 5)};
+  host.twoPortRow = 3;
+  host.rows[3].pixels = "2000";
+  host.rows[4].frames = "9";
+  host.rows[5].pixels = "700";
+  EngineState state;
+  state.writerSlots = slots;
+  std::vector<std::vector<uint8_t>> out;
+  auto convert = [&](OutputKind kind, int row) {
+    const WriteResult r = writeCard(state, kind, row, host);
+    out.push_back(r.kind == Kind::kWritten ? readBytes(r.cardPath) : std::vector<uint8_t>(r.error.begin(), r.error.end()));
+    const uint64_t digest = support::stateDigest(state);
+    out.emplace_back(reinterpret_cast<const uint8_t*>(&digest), reinterpret_cast<const uint8_t*>(&digest + 1));
+  };
+  for (int batch = 1; batch <= 2; ++batch) {
+    state.fillBatchFiller();
+    if (batch == 2) {
+      host.cancelAt = 5;
+      convert(OutputKind::kZ36, 1);
+      host.cancelAt = 0;
+    }
+    for (OutputKind kind : {OutputKind::kZ71Rgb, OutputKind::kJ9, OutputKind::kZ58, OutputKind::kZ71Rgbw,
+                            OutputKind::kZ94, OutputKind::kZ6, OutputKind::kZ36}) {
+      for (int row = 1; row <= 6; ++row) {
+        if (kind != OutputKind::kZ71Rgbw || row % 2 == 1) convert(kind, row);  // row 2 is the W column
+      }
+    }
+  }
+  return out;
+}
+
+TEST_F(CardWriterTest, BlocksWrittenOnASecondThreadGiveTheSameCardsAndState) {
+  const auto one = session(dir, 1);
+  EXPECT_EQ(session(dir, 4), one);
+}
+
 // A refused or failed row leaves the old card as it was and no other file;
 // bad cells and port counts without a layout are refused before any draw.
 TEST_F(CardWriterTest, RefusedAndFailedRowsLeaveTheOldCardAlone) {

@@ -15,6 +15,7 @@
 
 #include "child_process.hpp"
 #include "output/card_inspect.hpp"
+#include "support/conversion_host.hpp"
 #include "support/temp_dir.hpp"
 #include "window_outcome.hpp"
 
@@ -126,6 +127,44 @@ TEST_F(BatchFaults, FileSizeLimitInsideACardLeavesNoPartialCard) {
     expectStoppedOn(WindowOutcome::decode(run.output), card("spring"), std::strerror(EFBIG));
     EXPECT_EQ(listing(shows), before);
     EXPECT_EQ(readBytes(card("spring")), oldCard);
+  }
+}
+
+// A write or a read failing mid-card while blocks go out on a second thread
+// leaves the generator and the buffers as writing each block at once does:
+// the batch after it writes the same bytes.
+TEST_F(BatchFaults, BatchAfterAFailureMidCardIsTheSameWhateverTheWriterSlots) {
+  const std::string big = showProgram("big.led", 40);  // a card of about 1.7 MB
+  const std::string small = readableByAll(program("shows/small.led", 1, 2, 1024));
+  auto session = [&](int slots, bool limited) {
+    ChildOptions options;
+    if (limited) options.fileSizeLimit = 1000000;
+    return robustness::runInChild(options, [&] {
+      model.engine().writerSlots = slots;
+      const std::string cut = shows + "/cut.led";  // a fresh copy, cut short once added
+      if (!limited) fs::copy_file(big, cut, fs::copy_options::overwrite_existing);
+      add(limited ? big : cut);
+      if (!limited && ::truncate(cut.c_str(), 512 + 25 * kFrameLength + 100) != 0) return std::string("truncate");
+      batch();
+      std::string text = outcome().encode() + std::to_string(support::stateDigest(model.engine())) + "\n";
+      model.rowSelected(1);
+      model.deleteRowClicked();
+      add(small);
+      batch();
+      const auto bytes = readBytes(card("small", "_1P_Z71RGB_10K.vqn"));
+      return text + outcome().encode() + std::string(bytes.begin(), bytes.end());
+    });
+  };
+  for (const bool limited : {true, false}) {
+    SCOPED_TRACE(limited ? "file size limit" : "program cut short");
+    const ChildRun one = session(1, limited);
+    if (one.skipped) GTEST_SKIP() << *one.skipped;
+    ASSERT_TRUE(one.completed) << one.output;
+    EXPECT_NE(one.output.find(limited ? std::strerror(EFBIG) : "ends at byte"), std::string::npos) << one.output;
+    EXPECT_NE(one.output.find("Data conversion complete!"), std::string::npos) << one.output;
+    const ChildRun four = session(4, limited);
+    ASSERT_TRUE(four.completed) << four.output;
+    EXPECT_EQ(four.output, one.output);
   }
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -21,13 +22,29 @@ class TestHost : public ConversionHost {
   ModeSettings modes() const override { return modeSettings; }
   void setProgressMax(int32_t) override {}
   void setProgress(int32_t) override {}
+  bool cancelRequested() const override { return cancelAt > 0 && ++cancelChecks >= cancelAt; }
 
   std::vector<RowCells> rows;  // project rows 1, 2, ...
+  int cancelAt = 0;            // > 0: the writer is cancelled at its cancelAt-th ask
+  mutable int cancelChecks = 0;
   int twoPortRow = 0;          // the row whose "2 ports" box is checked
   std::string brightness = "100";
   ModeTable modeTable{};
   ModeSettings modeSettings{false, 1, &modeTable, 0};
 };
+
+// Every byte the card writers leave for later ones, and the generator.
+inline uint64_t stateDigest(const EngineState& s) {
+  uint64_t h = s.rng.seed();
+  for (const ByteBuffer* b : {&s.sector, &s.frame, &s.work, &s.companion, &s.white, &s.portBits}) {
+    for (std::size_t i = 0; i < b->size(); i += 8) {
+      uint64_t word = 0;
+      std::memcpy(&word, b->data() + i, std::min<std::size_t>(8, b->size() - i));
+      h = (h ^ word) * 0x100000001B3u;
+    }
+  }
+  return h;
+}
 
 // Byte x of frame f of a program file.
 using FrameByte = std::function<uint8_t(int f, int64_t x)>;
