@@ -125,6 +125,11 @@ TEST_F(CardWriterTest, WColumnComesFromTheCompanionAndIsZeroPastItsFramesOrWitho
   EXPECT_EQ(state.whiteRow(7)[50], 0x77);
 }
 
+std::vector<uint8_t> digestOf(const EngineState& state) {
+  const uint64_t digest = support::stateDigest(state);
+  return std::vector<uint8_t>(reinterpret_cast<const uint8_t*>(&digest), reinterpret_cast<const uint8_t*>(&digest + 1));
+}
+
 // Two batches of every model over rows with 1 .. 8 ports, the "2 ports" box,
 // pixel counts far past the frame (normalisation reaches past it) or short
 // of it, a file shorter than its row says (for Z71 RGBW after its companion
@@ -142,11 +147,12 @@ std::vector<std::vector<uint8_t>> session(const support::TempDir& dir, int slots
   EngineState state;
   state.writerSlots = slots;
   std::vector<std::vector<uint8_t>> out;
+  // The card (or the error), and the state after a card that did not end
+  // whole and at the end of each batch.
   auto convert = [&](OutputKind kind, int row) {
     const WriteResult r = writeCard(state, kind, row, host);
     out.push_back(r.kind == Kind::kWritten ? readBytes(r.cardPath) : std::vector<uint8_t>(r.error.begin(), r.error.end()));
-    const uint64_t digest = support::stateDigest(state);
-    out.emplace_back(reinterpret_cast<const uint8_t*>(&digest), reinterpret_cast<const uint8_t*>(&digest + 1));
+    if (r.kind != Kind::kWritten) out.push_back(digestOf(state));
   };
   for (int batch = 1; batch <= 2; ++batch) {
     state.fillBatchFiller();
@@ -161,6 +167,7 @@ std::vector<std::vector<uint8_t>> session(const support::TempDir& dir, int slots
         if (kind != OutputKind::kZ71Rgbw || row % 2 == 1) convert(kind, row);  // row 2 is the W column
       }
     }
+    out.push_back(digestOf(state));
   }
   return out;
 }
