@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Renders the main window with the examples added (examples/*.led, settings
+# Renders the page (docs/page.png, scripts/page_screenshot.js) and the main window with the examples added (examples/*.led, settings
 # examples/Gcode.sdc), in English and in Chinese, into docs/window-en.png and
 # docs/window-zh.png, 1182 x 725 pixels. Runs on a virtual X display
 # (xvfb-run, without a window manager, so the window has no frame), or on
@@ -28,4 +28,10 @@ fi
   echo "screenshots: rendering the window failed" >&2
   exit 1
 }
-ls -l docs/window-en.png docs/window-zh.png
+# The page, in headless Chromium (scripts/wasm.sh builds it).
+if ! scripts/wasm.sh page >"$log" 2>&1 || ! node scripts/page_screenshot.js >"$log" 2>&1; then
+  cat "$log" >&2
+  echo "screenshots: rendering the page failed" >&2
+  exit 1
+fi
+ls -l docs/window-en.png docs/window-zh.png docs/page.png

@@ -11,11 +11,18 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <iconv.h>
 #include <pthread.h>
 #include <sched.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#if defined(__EMSCRIPTEN__)
+#include <emscripten.h>
+
+#include "base/gbk_table.hpp"
+#else
+#include <iconv.h>
+#endif
 
 namespace led2vqn::platform {
 
@@ -30,6 +37,24 @@ int fdOf(std::intptr_t handle) { return static_cast<int>(handle); }
 
 SystemError lastError() { return {errno}; }
 
+#if defined(__EMSCRIPTEN__)
+// WebAssembly starts with a umask of 0777, which would give every new file
+// no permissions at all: take the host's (Node's process; 022 in a browser).
+EM_JS(int, hostUmask, (), {
+  return typeof process === "object" && typeof process.umask === "function" ? process.umask() : 18;
+});
+const bool kUmaskTaken = (::umask(static_cast<mode_t>(hostUmask())), true);
+
+// The folder of the script Node runs (the executable is Node itself), or "".
+EM_JS(char*, scriptFolder, (), {
+  if (typeof process !== "object" || !process.argv || !process.argv[1]) return 0;
+  const path = require("path");
+  let script = process.argv[1];
+  try { script = require("fs").realpathSync(script); } catch (e) {}
+  return allocateUTF8(path.dirname(path.resolve(script)));
+});
+#endif
+
 }  // namespace
 
 File::~File() { close(); }
@@ -37,6 +62,15 @@ File::~File() { close(); }
 std::optional<SystemError> File::openRegular(const std::string& path, Access access) {
   close();
   const int mode = access == Access::kRead ? O_RDONLY : access == Access::kWrite ? O_WRONLY : O_RDWR;
+#if defined(__EMSCRIPTEN__)
+  // Node's file access drops O_NONBLOCK, so a FIFO would be waited on:
+  // look before opening.
+  struct stat before;
+  if (::stat(path.c_str(), &before) == 0) {
+    if (S_ISDIR(before.st_mode)) return isAFolderError();
+    if (!S_ISREG(before.st_mode)) return notARegularFileError();
+  }
+#endif
   // Non-blocking, so that opening a FIFO does not wait for its other end;
   // only regular files are used.
   const int fd = ::open(path.c_str(), mode | O_CLOEXEC | O_NONBLOCK);
@@ -91,7 +125,12 @@ std::optional<SystemError> File::readAt(uint64_t offset, uint8_t* into, std::siz
   got = 0;
   ssize_t r;
   do {
+#if defined(__EMSCRIPTEN__)
+    // Its pread passes only the low 32 bits of the offset.
+    r = ::lseek(fdOf(handle_), static_cast<off_t>(offset), SEEK_SET) < 0 ? -1 : ::read(fdOf(handle_), into, n);
+#else
     r = ::pread(fdOf(handle_), into, n, static_cast<off_t>(offset));
+#endif
   } while (r < 0 && errno == EINTR);
   if (r < 0) return lastError();
   got = static_cast<std::size_t>(r);
@@ -103,7 +142,12 @@ std::optional<SystemError> File::writeAt(uint64_t offset, const uint8_t* data, s
   written = 0;
   ssize_t w;
   do {
+#if defined(__EMSCRIPTEN__)
+    // Its pwrite passes only the low 32 bits of the offset.
+    w = ::lseek(fdOf(handle_), static_cast<off_t>(offset), SEEK_SET) < 0 ? -1 : ::write(fdOf(handle_), data, n);
+#else
     w = ::pwrite(fdOf(handle_), data, n, static_cast<off_t>(offset));
+#endif
   } while (w < 0 && errno == EINTR);
   if (w < 0) return lastError();
   written = static_cast<std::size_t>(w);
@@ -163,11 +207,19 @@ std::string currentFolder() {
 }
 
 std::string programFolder() {
+#if defined(__EMSCRIPTEN__)
+  char* folder = scriptFolder();
+  if (folder == nullptr) return std::string();
+  std::string out(folder);
+  std::free(folder);
+  return out;
+#else
   char buffer[PATH_MAX];
   const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
   const std::string exe = n > 0 ? std::string(buffer, static_cast<std::size_t>(n)) : std::string();
   const std::size_t slash = exe.rfind('/');
   return slash == std::string::npos ? std::string() : exe.substr(0, slash);
+#endif
 }
 
 std::optional<std::string> environmentVariable(const char* name) {
@@ -187,6 +239,15 @@ std::tm localTime(std::time_t when) {
   localtime_r(&when, &local);
   return local;
 }
+
+#if defined(__EMSCRIPTEN__)
+
+// Its C library has no GBK converter: the table generated from glibc's.
+GbkEncoder::GbkEncoder() : state_(nullptr) {}
+GbkEncoder::~GbkEncoder() = default;
+bool GbkEncoder::append(const char* ch, std::size_t n, std::string& out) { return appendGbkFromTable(ch, n, out); }
+
+#else
 
 namespace {
 
@@ -216,6 +277,8 @@ bool GbkEncoder::append(const char* ch, std::size_t n, std::string& out) {
   out.append(buffer, sizeof buffer - outLeft);
   return true;
 }
+
+#endif
 
 void prepareConsole() {}
 

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Builds the WebAssembly targets into build-wasm/ (Debian's emscripten):
+#   build-wasm/led2vqn.js    the command line for Node (runnable: #!/usr/bin/env node)
+#   build-wasm/led2vqn.html  the page, one self-contained file (web/, src/web/)
+# Usage: scripts/wasm.sh [node|page|all]   (default all)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+what=${1:-all}
+build=build-wasm
+# emcc's own tools need acorn, which Debian keeps in /usr/share/nodejs.
+export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
+mkdir -p "$build/cli11"
+ln -sfn /usr/include/CLI "$build/cli11/CLI"
+if [ ! -f "$build/CMakeCache.txt" ]; then
+  emcmake cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_CROSSCOMPILING_EMULATOR=/usr/bin/node -DLED2VQN_CLI11_INCLUDE="$(pwd)/$build/cli11" >/dev/null
+fi
+targets=()
+case "$what" in
+  node) targets=(led2vqn) ;;
+  page) targets=(led2vqn_web) ;;
+  all) targets=(led2vqn led2vqn_web) ;;
+  *) echo "usage: scripts/wasm.sh [node|page|all]" >&2; exit 2 ;;
+esac
+cmake --build "$build" --target "${targets[@]}" -j"$(nproc)"
+if [ "$what" != node ]; then
+  scripts/npm_ci.sh
+  node web/bundle.js "$build/led2vqn_web.js" "$build/led2vqn.html"
+fi
