@@ -17,9 +17,9 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
 fi
 targets=()
 case "$what" in
-  node) targets=(led2vqn) ;;
+  node) targets=(led2vqn led2vqn_large_offsets) ;;
   page) targets=(led2vqn_web) ;;
-  all) targets=(led2vqn led2vqn_web) ;;
+  all) targets=(led2vqn led2vqn_large_offsets led2vqn_web) ;;
   *) echo "usage: scripts/wasm.sh [node|page|all]" >&2; exit 2 ;;
 esac
 cmake --build "$build" --target "${targets[@]}" -j"$(nproc)"

@@ -26,3 +26,10 @@ target_link_options(led2vqn_web PRIVATE --bind -sMODULARIZE=1 -sEXPORT_NAME=crea
                     -sENVIRONMENT=web,worker -sALLOW_MEMORY_GROWTH=1 -sMAXIMUM_MEMORY=4GB
                     -sFORCE_FILESYSTEM=1 -sDYNAMIC_EXECUTION=0 -sSINGLE_FILE=1
                     -sEXPORTED_RUNTIME_METHODS=FS -sASSERTIONS=0)
+
+# A check of the file layer past 4 GiB under Node (tests/web/large_offsets_test.js).
+add_executable(led2vqn_large_offsets ${CMAKE_SOURCE_DIR}/tests/web/large_offsets.cpp)
+target_link_libraries(led2vqn_large_offsets PRIVATE led2vqn_engine)
+set_target_properties(led2vqn_large_offsets PROPERTIES SUFFIX ".js" RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+target_link_options(led2vqn_large_offsets PRIVATE -sNODERAWFS=1 -sENVIRONMENT=node -sWASM_ASYNC_COMPILATION=0
+                    -sALLOW_MEMORY_GROWTH=1 -sEXIT_RUNTIME=1)
