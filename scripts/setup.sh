@@ -14,3 +14,5 @@ if [ ${#missing[@]} -gt 0 ]; then
   $SUDO apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}" >/dev/null
 fi
+# The npm packages of the page's build and tests, pinned in package-lock.json.
+"$(dirname "$0")/npm_ci.sh"

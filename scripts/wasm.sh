@@ -22,7 +22,10 @@ case "$what" in
   all) targets=(led2vqn led2vqn_large_offsets led2vqn_web) ;;
   *) echo "usage: scripts/wasm.sh [node|page|all]" >&2; exit 2 ;;
 esac
-cmake --build "$build" --target "${targets[@]}" -j"$(nproc)"
+# One target at a time: each build first refreshes a stale configuration.
+for target in "${targets[@]}"; do
+  cmake --build "$build" --target "$target" -j"$(nproc)"
+done
 if [ "$what" != node ]; then
   scripts/npm_ci.sh
   node web/bundle.js "$build/led2vqn_web.js" "$build/led2vqn.html"

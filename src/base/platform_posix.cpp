@@ -245,7 +245,10 @@ std::tm localTime(std::time_t when) {
 // Its C library has no GBK converter: the table generated from glibc's.
 GbkEncoder::GbkEncoder() : state_(nullptr) {}
 GbkEncoder::~GbkEncoder() = default;
-bool GbkEncoder::append(const char* ch, std::size_t n, std::string& out) { return appendGbkFromTable(ch, n, out); }
+bool GbkEncoder::append(const char* ch, std::size_t n, std::string& out) {
+  static_cast<void>(state_);  // no converter to keep
+  return appendGbkFromTable(ch, n, out);
+}
 
 #else
 
