@@ -9,6 +9,7 @@ const fs = require("node:fs");
 const os = require("node:os");
 const path = require("node:path");
 const { chromium } = require("playwright-core");
+const { unzipSync } = require("fflate");
 
 const root = path.resolve(__dirname, "../..");
 const pageFile = path.join(root, "build-wasm/led2vqn.html");
@@ -192,6 +193,11 @@ test("the page converts like `led2vqn run` and keeps every file on this computer
         assert.ok(bytes.equals(expected), `${name} after the cancel differs from the native card`);
       }
     }
+    // The zip holds every file offered, as it was offered.
+    const [zip] = await Promise.all([page.waitForEvent("download"), page.click("#zip")]);
+    const entries = unzipSync(fs.readFileSync(await zip.path()));
+    assert.deepEqual(Object.keys(entries).sort(), [...p.downloads.keys()].sort());
+    for (const [name, bytes] of Object.entries(entries)) assert.ok(p.downloads.get(name).equals(bytes), name);
     // The same messages, the refused file's first among them.
     assert.deepEqual(p.messages, second.messages);
     await context.close();
