@@ -46,15 +46,15 @@ void appendJsonString(std::string& out, const std::string& text) {
 
 const char* jsonBool(bool b) { return b ? "true" : "false"; }
 
-// Messages and progress to the page; open dialogs answer with the path the
-// page queued (the file was copied into the worker's file system first).
-class PagePort : public WindowPort {
+// The window's messages, error reports and progress, posted to the page;
+// the open dialogs answer with the path queued by the script runner (the
+// page copied the picked file into the worker's file system first).
+class SessionPort : public ScriptPort {
  public:
-  explicit PagePort(emscripten::val post) : post_(std::move(post)) {}
+  SessionPort(std::ostream& unused, emscripten::val post) : ScriptPort(unused), post_(std::move(post)) {}
 
   void showMessage(const std::string& text) override { post_(std::string("message"), text, 0, 0); }
   void reportError(const std::string& text) override { post_(std::string("error"), text, 0, 0); }
-  std::optional<std::string> openDialog(DialogKind) override { return std::nullopt; }
   void progressChanged(int32_t position, int32_t maximum) override {
     if (position == lastPosition_ && maximum == lastMaximum_) return;
     lastPosition_ = position;
@@ -68,24 +68,12 @@ class PagePort : public WindowPort {
   int32_t lastMaximum_ = -1;
 };
 
-// Forwards to the page and answers the script runner's dialogs.
-class SessionPort : public ScriptPort {
- public:
-  SessionPort(std::ostream& sink, PagePort& page) : ScriptPort(sink), page_(page) {}
-  void showMessage(const std::string& text) override { page_.showMessage(text); }
-  void reportError(const std::string& text) override { page_.reportError(text); }
-  void progressChanged(int32_t position, int32_t maximum) override { page_.progressChanged(position, maximum); }
-
- private:
-  PagePort& page_;
-};
-
 }  // namespace
 
 class Session {
  public:
   Session(emscripten::val post, const std::string& settingsPath, const std::string& folder)
-      : page_(std::move(post)), port_(discard_, page_), model_(port_), runner_(model_, port_, folder) {
+      : port_(unused_, std::move(post)), model_(port_), runner_(model_, port_, folder) {
     model_.windowCreated(settingsPath);
   }
 
@@ -167,8 +155,7 @@ class Session {
   }
 
  private:
-  std::ostringstream discard_;
-  PagePort page_;
+  std::ostringstream unused_;
   SessionPort port_;
   WindowModel model_;
   ScriptRunner runner_;
