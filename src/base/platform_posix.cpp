@@ -53,6 +53,20 @@ EM_JS(char*, scriptFolder, (), {
   try { script = require("fs").realpathSync(script); } catch (e) {}
   return allocateUTF8(path.dirname(path.resolve(script)));
 });
+
+// A variable of Node's environment (the C library's own holds only defaults), or 0.
+EM_JS(char*, hostEnvironmentVariable, (const char* name), {
+  if (typeof process !== "object" || !process.env) return 0;
+  const value = process.env[UTF8ToString(name)];
+  return value === undefined ? 0 : allocateUTF8(value);
+});
+
+std::optional<std::string> takeHostString(char* text) {
+  if (text == nullptr) return std::nullopt;
+  std::string out(text);
+  std::free(text);
+  return out;
+}
 #endif
 
 }  // namespace
@@ -208,11 +222,7 @@ std::string currentFolder() {
 
 std::string programFolder() {
 #if defined(__EMSCRIPTEN__)
-  char* folder = scriptFolder();
-  if (folder == nullptr) return std::string();
-  std::string out(folder);
-  std::free(folder);
-  return out;
+  return takeHostString(scriptFolder()).value_or(std::string());
 #else
   char buffer[PATH_MAX];
   const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
@@ -223,9 +233,13 @@ std::string programFolder() {
 }
 
 std::optional<std::string> environmentVariable(const char* name) {
+#if defined(__EMSCRIPTEN__)
+  return takeHostString(hostEnvironmentVariable(name));
+#else
   const char* value = std::getenv(name);
   if (value == nullptr) return std::nullopt;
   return std::string(value);
+#endif
 }
 
 std::string userConfigFolder() {
