@@ -9,11 +9,13 @@ what=${1:-all}
 build=build-wasm
 # emcc's own tools need acorn, which Debian keeps in /usr/share/nodejs.
 export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
-mkdir -p "$build/cli11"
-ln -sfn /usr/include/CLI "$build/cli11/CLI"
-if [ ! -f "$build/CMakeCache.txt" ]; then
+# Debian's header-only libraries, without the rest of /usr/include.
+mkdir -p "$build/host-include"
+ln -sfn /usr/include/CLI "$build/host-include/CLI"
+ln -sfn /usr/include/stb "$build/host-include/stb"
+if ! grep -q "^LED2VQN_HOST_INCLUDE:PATH=." "$build/CMakeCache.txt" 2>/dev/null; then
   emcmake cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_CROSSCOMPILING_EMULATOR=/usr/bin/node -DLED2VQN_CLI11_INCLUDE="$(pwd)/$build/cli11" >/dev/null
+    -DCMAKE_CROSSCOMPILING_EMULATOR=/usr/bin/node -DLED2VQN_HOST_INCLUDE="$(pwd)/$build/host-include" >/dev/null
 fi
 targets=()
 case "$what" in

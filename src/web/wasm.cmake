@@ -5,11 +5,12 @@
 # led2vqn_web.js: the window model for the page's worker (src/web), one
 # module with the WebAssembly inside, on an in-memory file system.
 
-# CLI11's headers: a folder holding only CLI/ (adding /usr/include itself
-# hides the toolchain's own C library headers).
-set(LED2VQN_CLI11_INCLUDE "" CACHE PATH "a folder holding CLI11's CLI/ folder")
-if(LED2VQN_CLI11_INCLUDE)
-  target_include_directories(led2vqn PRIVATE ${LED2VQN_CLI11_INCLUDE})
+# The header-only libraries from Debian (CLI11's CLI/, stb/): a folder
+# holding only those (adding /usr/include itself hides the toolchain's own C
+# library headers).
+set(LED2VQN_HOST_INCLUDE "" CACHE PATH "a folder holding CLI/ and stb/ of the host")
+if(LED2VQN_HOST_INCLUDE)
+  target_include_directories(led2vqn_engine PUBLIC ${LED2VQN_HOST_INCLUDE})
 endif()
 set_target_properties(led2vqn PROPERTIES SUFFIX ".js")
 target_link_options(led2vqn PRIVATE -sNODERAWFS=1 -sENVIRONMENT=node -sWASM_ASYNC_COMPILATION=0
