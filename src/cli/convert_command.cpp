@@ -158,7 +158,8 @@ int runConvert(const ConvertOptions& o) {
   if (const std::optional<ScriptStop> stop = replay(lines, model, port, settings)) {
     // Only a click the files leave disabled can stop it (no file accepted).
     std::cout.flush();
-    std::cerr << "led2vqn: nothing converted: " << stop->reason << "\n";
+    std::cerr << "led2vqn: nothing converted: "
+              << (model.table().fileCount() == 0 ? std::string("no file was accepted") : stop->reason) << "\n";
     return kExitMessages;
   }
   const std::vector<std::string>& shown = port.shown();

@@ -8,6 +8,7 @@
 #include "cli/replay.hpp"
 #include "cli/settings_discovery.hpp"
 #include "input/program_reader.hpp"
+#include "output/card_inspect.hpp"
 #include "base/decimal_text.hpp"
 #include "base/file_io.hpp"
 
@@ -65,7 +66,7 @@ int runInfo(const std::vector<std::string>& files, bool json, const std::optiona
     if (read.info) {
       const ProgramInfo& i = *read.info;
       if (json) {
-        std::cout << separator << "{\"path\":" << jsonString(file) << ",\"accepted\":true,\"frames\":" << i.frames
+        std::cout << separator << "{\"path\":" << jsonString(validUtf8(file)) << ",\"accepted\":true,\"frames\":" << i.frames
                   << ",\"ports\":" << i.ports << ",\"pixels\":" << i.pixels << ",\"frameLength\":" << i.frameLength
                   << "}";
       } else {
@@ -79,8 +80,8 @@ int runInfo(const std::vector<std::string>& files, bool json, const std::optiona
     const std::string reason = read.error ? read.error->text : messageText(readerRefusalMessage(refusal), kEnglish);
     if (json) {
       const std::string kind = read.error ? "input/output error" : refusalName(refusal);
-      std::cout << separator << "{\"path\":" << jsonString(file) << ",\"accepted\":false,\"refusal\":"
-                << jsonString(kind) << ",\"message\":" << jsonString(reason) << "}";
+      std::cout << separator << "{\"path\":" << jsonString(validUtf8(file)) << ",\"accepted\":false,\"refusal\":"
+                << jsonString(kind) << ",\"message\":" << jsonString(validUtf8(reason)) << "}";
     } else {
       std::cout << file << ": " << reason << "\n";
     }
