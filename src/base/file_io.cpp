@@ -56,6 +56,9 @@ AtomicFile::~AtomicFile() { abandon(); }
 std::optional<IoError> AtomicFile::create(const std::string& target) {
   abandon();
   target_ = target;
+  // No interruption may come between the file's creation and its entry
+  // among the temporaries an interruption removes.
+  const platform::InterruptionsHeld held;
   if (auto e = file_.createBeside(target, temp_)) {
     temp_.clear();
     return ioError("Cannot create", target, *e);

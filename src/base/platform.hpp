@@ -147,6 +147,18 @@ void forgetTemporary(int slot);
 // the program with status 128 + the signal's number (130, 143, 129) on an
 // interruption. A signal the program was started to ignore stays ignored.
 void removeTemporariesOnInterrupt();
+// Holds the interruptions back while it lives (they come when it ends), so
+// that none falls between a temporary file's creation and rememberTemporary.
+class InterruptionsHeld {
+ public:
+  InterruptionsHeld();
+  ~InterruptionsHeld();
+  InterruptionsHeld(const InterruptionsHeld&) = delete;
+  InterruptionsHeld& operator=(const InterruptionsHeld&) = delete;
+
+ private:
+  alignas(8) unsigned char saved_[128];  // the signal mask before (POSIX)
+};
 
 // True when standard error is a terminal (a console on Windows).
 bool standardErrorIsTerminal();

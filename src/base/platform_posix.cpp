@@ -373,6 +373,17 @@ void removeTemporariesOnInterrupt() {
   }
 }
 
+static_assert(sizeof(sigset_t) <= sizeof(unsigned char[128]), "the saved signal mask does not fit");
+
+InterruptionsHeld::InterruptionsHeld() {
+  sigset_t held;
+  sigemptyset(&held);
+  for (const int s : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&held, s);
+  ::pthread_sigmask(SIG_BLOCK, &held, reinterpret_cast<sigset_t*>(saved_));
+}
+
+InterruptionsHeld::~InterruptionsHeld() { ::pthread_sigmask(SIG_SETMASK, reinterpret_cast<sigset_t*>(saved_), nullptr); }
+
 bool standardErrorIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
 
 }  // namespace led2vqn::platform

@@ -376,6 +376,11 @@ void forgetTemporary(int slot) {
 
 void removeTemporariesOnInterrupt() { SetConsoleCtrlHandler(removeTemporariesAndExit, TRUE); }
 
+// The console's control handler runs on a thread of its own and only removes
+// remembered files: nothing to hold back here.
+InterruptionsHeld::InterruptionsHeld() : saved_{} {}
+InterruptionsHeld::~InterruptionsHeld() = default;
+
 bool standardErrorIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
 
 }  // namespace led2vqn::platform

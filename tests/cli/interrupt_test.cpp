@@ -42,7 +42,10 @@ TEST(Interrupt, SignalMidCardRemovesTheTemporaryCardAndKeepsTheOldOne) {
     ASSERT_EQ(::pipe(pipeEnds), 0);
     ::fcntl(pipeEnds[1], F_SETFL, O_NONBLOCK);
     const char fill[4096] = {};
+    // Whole blocks first, then byte by byte: not a byte of room is left.
     while (::write(pipeEnds[1], fill, sizeof fill) > 0) {
+    }
+    while (::write(pipeEnds[1], fill, 1) > 0) {
     }
     ::fcntl(pipeEnds[1], F_SETFL, 0);
     std::vector<char*> argv{const_cast<char*>(LED2VQN_BINARY)};
