@@ -267,10 +267,14 @@ std::tm localTime(std::time_t when) {
 
 namespace {
 
-// Code page 936 gives bytes to the private-use characters U+E000 .. U+E765,
-// which GBK as iconv knows it does not hold: they become '?' as there.
+// Where code page 936 and GBK as glibc's iconv knows it part (every other
+// character was compared): 936 gives bytes to the private-use characters
+// U+E000 .. U+F8FF, which iconv does not hold ('?'); iconv writes nothing
+// for the tag characters U+E0000 .. U+E007F, which 936 does not hold.
 constexpr char32_t kPrivateUseFirst = 0xE000;
-constexpr char32_t kPrivateUseLast = 0xE765;
+constexpr char32_t kPrivateUseLast = 0xF8FF;
+constexpr char32_t kTagFirst = 0xE0000;
+constexpr char32_t kTagLast = 0xE007F;
 constexpr UINT kGbkCodePage = 936;
 
 char32_t codePointOf(const char* ch, std::size_t n) {
@@ -290,6 +294,7 @@ GbkEncoder::~GbkEncoder() = default;
 bool GbkEncoder::append(const char* ch, std::size_t n, std::string& out) {
   const char32_t c = codePointOf(ch, n);
   if (c >= kPrivateUseFirst && c <= kPrivateUseLast) return false;
+  if (c >= kTagFirst && c <= kTagLast) return true;
   wchar_t wide[2];
   int units = 1;
   if (c >= 0x10000) {
@@ -345,13 +350,17 @@ struct PendingTemporary {
 };
 PendingTemporary pending[kMaxPendingTemporaries];
 
+// The statuses a POSIX shell gives SIGINT and SIGHUP.
+constexpr UINT kInterruptedStatus = 130;
+constexpr UINT kClosedStatus = 129;
+
 BOOL WINAPI removeTemporariesAndExit(DWORD event) {
   if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT) return FALSE;
   // Open temporaries allow deletion: they go when the process closes them.
   for (PendingTemporary& p : pending) {
     if (p.state.load() == kHeld) DeleteFileW(p.path);
   }
-  ExitProcess(130);
+  ExitProcess(event == CTRL_CLOSE_EVENT ? kClosedStatus : kInterruptedStatus);
 }
 
 }  // namespace
