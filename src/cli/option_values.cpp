@@ -5,6 +5,7 @@
 #include "app/controls.hpp"
 #include "app/script.hpp"
 #include "app/script_runner.hpp"
+#include "base/utf8_path.hpp"
 #include "output/card_model.hpp"
 
 namespace led2vqn::cli {
@@ -74,9 +75,9 @@ std::optional<std::string> checkModeRange(const std::string& value, std::string&
 
 std::string normalPath(const std::string& path) {
   std::error_code error;
-  std::filesystem::path p = std::filesystem::absolute(std::filesystem::path(path), error);
-  if (error) p = std::filesystem::path(path);
-  return p.lexically_normal().string();
+  std::filesystem::path p = std::filesystem::absolute(pathOfUtf8(path), error);
+  if (error) p = pathOfUtf8(path);
+  return utf8OfPath(p.lexically_normal());
 }
 
 std::string modelTable() {

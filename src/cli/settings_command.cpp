@@ -6,6 +6,7 @@
 #include "app/settings_file.hpp"
 #include "base/file_io.hpp"
 #include "base/platform.hpp"
+#include "base/utf8_path.hpp"
 #include "cli/commands.hpp"
 #include "cli/settings_discovery.hpp"
 
@@ -73,7 +74,7 @@ int runSettings(const std::optional<std::string>& settings, const std::optional<
     const std::string target = perUserSettingsPath();
     if (target.empty()) return usageError("--import: no home folder is known (set HOME or XDG_CONFIG_HOME)");
     std::error_code ignored;
-    std::filesystem::create_directories(std::filesystem::path(target).parent_path(), ignored);
+    std::filesystem::create_directories(pathOfUtf8(target).parent_path(), ignored);
     if (auto e = copyWhole(*importFrom, target)) {
       std::cout.flush();
       std::cerr << "led2vqn: " << e->text << "\n";

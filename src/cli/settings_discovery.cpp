@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "base/platform.hpp"
+#include "base/utf8_path.hpp"
 
 namespace led2vqn::cli {
 namespace {
@@ -65,7 +66,7 @@ std::optional<std::string> unusableSettingsFile(const std::string& path) {
 void preparePerUserFolder(const SettingsChoice& choice) {
   if (choice.source != SettingsSource::kPerUser) return;
   if (platform::pathInfo(choice.path).kind != platform::PathKind::kMissing) return;
-  const std::filesystem::path folder = std::filesystem::path(choice.path).parent_path();
+  const std::filesystem::path folder = pathOfUtf8(choice.path).parent_path();
   if (folder.empty()) return;
   std::error_code ignored;
   std::filesystem::create_directories(folder, ignored);
