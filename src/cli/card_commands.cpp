@@ -127,6 +127,10 @@ int runPattern(const PatternOptions& o) {
   if (o.frames < 0 || o.frames > kMostFrames) return usage("pattern", "--frames takes 1 .. " + decimal(kMostFrames));
   const int32_t frames = o.frames > 0 ? o.frames : samples::wiringCycle(shape);
   const int64_t bytes = int64_t{3} * o.ports * o.pixels;
+  if (bytes > kMaxFrameLength) {
+    return usage("pattern", decimal(o.pixels) + " pixels on each of " + decimal(o.ports) + " ports need " + decimal(bytes) +
+                                " bytes a frame; a program frame holds at most " + decimal(kMaxFrameLength));
+  }
   const std::optional<int32_t> length = samples::smallestFrameLength(*table, bytes);
   if (!length) {
     return usage("pattern", "the settings file " + settingsPath + " can encode no frame length of " + decimal(bytes) +
