@@ -50,9 +50,6 @@ TEST_F(SettingsFile, MissingFileIsCreatedEmptyFilesOf32BytesOrLessHoldNothingSav
   EXPECT_EQ(readBytes(path), bytes);
   bytes.push_back(0x31);  // 33 bytes: the language counts
   EXPECT_EQ(load(bytes).languageFlag, 10);
-
-  bytes = samples::settingsBytes(2, 1000, 0x31);
-  dir.write("Gcode.sdc", bytes);
   ASSERT_FALSE(saveLanguage(path, 3).has_value());  // any flag but 0 is Chinese
   EXPECT_EQ(readBytes(path), bytes);
   ASSERT_FALSE(saveLanguage(path, 0).has_value());

@@ -9,7 +9,8 @@
 #include "cli/cli_runner.hpp"
 #include "input/sample_files.hpp"
 #include "output/card_decoder.hpp"
-#include "support/conversion_host.hpp"
+#include "support/hosts.hpp"
+#include "support/temp_dir.hpp"
 
 namespace led2vqn {
 namespace {

@@ -14,7 +14,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <set>
 #include <string>
 #include <unistd.h>
 
@@ -24,6 +23,7 @@
 #include "output/card_inspect.hpp"
 #include "output/card_writer.hpp"
 #include "base/decimal_text.hpp"
+#include "support/hosts.hpp"
 
 using namespace led2vqn;
 
@@ -33,43 +33,11 @@ constexpr int32_t kMostFrames = 2;
 constexpr OutputKind kKinds[] = {OutputKind::kZ71Rgb, OutputKind::kJ9,  OutputKind::kZ58, OutputKind::kZ71Rgbw,
                                  OutputKind::kZ94,    OutputKind::kZ6,  OutputKind::kZ36, OutputKind::kZ71Rgb};
 
-// The cards written beside the scratch file, removed at exit (never destroyed before that).
-std::set<std::string>& cards() {
-  static auto* written = new std::set<std::string>;
-  return *written;
-}
-
-void removeCards() {
-  for (const std::string& path : cards()) std::remove(path.c_str());
-}
-
-// One project row (and, when asked, the same file as row 2), default fields, multi-mode off.
-class Host : public ConversionHost {
- public:
-  Host(RowCells cells, bool twoPorts, bool companion) : cells_(std::move(cells)), twoPorts_(twoPorts), companion_(companion) {}
-  RowCells rowCells(int) const override { return cells_; }
-  int rowCount() const override { return companion_ ? 3 : 2; }
-  int32_t twoPortFlag(int) const override { return twoPorts_ ? 10 : 0; }
-  std::string speedText() const override { return "25"; }
-  std::string brightnessText() const override { return "100"; }
-  ModeSettings modes() const override { return ModeSettings{}; }
-  void setProgressMax(int32_t) override {}
-  void setProgress(int32_t) override {}
-
- private:
-  RowCells cells_;
-  bool twoPorts_;
-  bool companion_;
-};
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   static const NibbleTable table = samples::nibbleTable(7);
-  static EngineState* state = [] {
-    std::atexit(removeCards);
-    return new EngineState;
-  }();
+  static EngineState* state = new EngineState;
 
   const std::string& path = fuzz::writeScratchFile(data, size, ".led");
   if (size >= 512 && (data[4] & 0x20) != 0) {
@@ -83,11 +51,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   const ProgramInfo& info = *read.info;
   const uint8_t choice = data[4];
   const OutputKind kind = kKinds[choice & 7];
-  Host host(RowCells{path, decimal(info.frames), decimal(info.ports), decimal(info.pixels), decimal(info.frameLength)},
-            (choice & 0x80) != 0, (choice & 0x40) != 0);
+  // One project row (and, when asked, the same file as row 2), default fields, multi-mode off.
+  support::TestHost host;
+  host.rows.assign((choice & 0x40) != 0 ? 2 : 1,
+                   RowCells{path, decimal(info.frames), decimal(info.ports), decimal(info.pixels), decimal(info.frameLength)});
+  host.twoPortRow = (choice & 0x80) != 0 ? 1 : 0;
 
   const WriteResult result = writeCard(*state, kind, 1, host);
-  if (!result.cardPath.empty()) cards().insert(result.cardPath);
   switch (result.kind) {
     case WriteResult::Kind::kWritten: break;
     case WriteResult::Kind::kPortsWithoutLayout:
@@ -99,6 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     case WriteResult::Kind::kFailed: fuzz::broken("an accepted row failed: " + result.error);
   }
   const InspectReport report = inspectCard(result.cardPath);
+  std::remove(result.cardPath.c_str());
   if (!report.ok()) fuzz::broken("the card fails inspection:\n" + inspectText(report));
   return 0;
 }

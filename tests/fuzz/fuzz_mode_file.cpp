@@ -14,53 +14,18 @@
 #include <string>
 #include <vector>
 
-#include "app/window_model.hpp"
 #include "fuzz_support.hpp"
 #include "modes/mode_file.hpp"
+#include "support/hosts.hpp"
 
 using namespace led2vqn;
 
 namespace {
 
-class Port : public WindowPort {
- public:
-  void showMessage(const std::string& text) override { shown.push_back(text); }
-  std::optional<std::string> openDialog(DialogKind) override { return std::nullopt; }
-  void reportError(const std::string& text) override { shown.push_back("error: " + text); }
-  std::vector<std::string> shown;
-};
-
-struct Snapshot {
-  ModeTable table;
-  int32_t count;
-  int32_t frameLimit;
-  std::string path;
-  std::string speed;
-  std::string brightness;
-  bool saveEnabled;
-
-  static Snapshot of(const WindowModel& w) {
-    const ModeState& m = w.modeState();
-    const Controls& c = w.controls();
-    return Snapshot{m.table, m.count, m.frameLimit, m.path, c[ControlId::kSpeedField].text, c[ControlId::kBrightnessField].text,
-                    c[ControlId::kSaveModeButton].enabled};
-  }
-
-  bool operator==(const Snapshot& o) const {
-    for (std::size_t i = 0; i < table.size(); ++i) {
-      if (table[i].start != o.table[i].start || table[i].end != o.table[i].end || table[i].flag != o.table[i].flag) {
-        return false;
-      }
-    }
-    return count == o.count && frameLimit == o.frameLimit && path == o.path && speed == o.speed &&
-           brightness == o.brightness && saveEnabled == o.saveEnabled;
-  }
-};
-
 // A start or end frame that Save mode stores whole (3r + frame below 65536).
 bool survivesTheStore(int32_t frame) { return frame >= 0 && frame <= 64851; }
 
-WindowModel& window(Port& port) {
+WindowModel& window(support::RecordingPort& port) {
   static WindowModel* model = [&port] {
     auto* m = new WindowModel(port);
     m->windowCreated("/nonexistent-folder/Gcode.sdc");  // cannot be created: defaults
@@ -73,42 +38,42 @@ WindowModel& window(Port& port) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
-  static Port port;
+  static support::RecordingPort port;
   WindowModel& w = window(port);
 
-  const std::size_t exactSize = std::max<std::size_t>(size, 512);
-  const std::unique_ptr<uint8_t[]> exact(new uint8_t[exactSize]());
-  std::memcpy(exact.get(), data, size);
-  const ModeFileDecode decoded = decodeModeFile(exact.get(), exactSize);
+  const std::vector<uint8_t> exact = fuzz::padded(data, size, 512);
+  const ModeFileDecode decoded = decodeModeFile(exact.data(), exact.size());
   if (!decoded.refusal && decoded.header.modeBlock &&
       (decoded.header.modeCount < 1 || decoded.header.modeCount > kMaxModes)) {
     fuzz::broken("decodeModeFile accepted a mode count outside 1 .. 80");
   }
 
   const std::string& path = fuzz::writeScratchFile(data, size, ".vqn");
-  port.shown.clear();
-  const Snapshot before = Snapshot::of(w);
+  port.messages.clear();
+  port.errors.clear();
+  const std::string before = support::windowState(w);
   w.readModeFile(path);
-  const Snapshot read = Snapshot::of(w);
-  if (!port.shown.empty()) {
-    if (!(read == before)) fuzz::broken("a refused mode file changed the window: " + port.shown[0]);
+  if (!port.messages.empty() || !port.errors.empty()) {
+    if (support::windowState(w) != before) fuzz::broken("a refused mode file changed the window");
     return 0;
   }
-  if (read.count < 1 || read.count > kMaxModes || !read.saveEnabled || read.path != path) {
+  const ModeState read = w.modeState();
+  if (read.count < 1 || read.count > kMaxModes || !w.controls()[ControlId::kSaveModeButton].enabled || read.path != path) {
     fuzz::broken("an accepted mode file left an impossible mode state");
   }
   if (size < 3 || data[0] != 'K' || data[1] != 'W' || data[2] != 'D') return 0;
 
+  const std::string fields = support::windowState(w);
   w.saveModeClicked();
-  if (port.shown != std::vector<std::string>{messageText(Msg::kModeSaved, w.languageFlag())}) {
-    fuzz::broken("Save mode failed on the card it just read: " + (port.shown.empty() ? "" : port.shown[0]));
+  if (port.messages != std::vector<std::string>{messageText(Msg::kModeSaved, w.languageFlag())} || !port.errors.empty()) {
+    fuzz::broken("Save mode failed on the card it just read");
   }
-  port.shown.clear();
+  port.messages.clear();
   w.readModeFile(path);
-  if (!port.shown.empty()) fuzz::broken("the saved card is refused: " + port.shown[0]);
-  const Snapshot again = Snapshot::of(w);
-  if (again.count != read.count || again.frameLimit != read.frameLimit || again.speed != read.speed ||
-      again.brightness != read.brightness) {
+  if (!port.messages.empty() || !port.errors.empty()) fuzz::broken("the saved card is refused");
+  const ModeState& again = w.modeState();
+  if (support::windowState(w).substr(0, fields.find(" modes of ")) != fields.substr(0, fields.find(" modes of ")) ||
+      again.count != read.count || again.frameLimit != read.frameLimit) {
     fuzz::broken("Save mode changed more than the mode block");
   }
   for (int32_t i = 0; i < read.count; ++i) {

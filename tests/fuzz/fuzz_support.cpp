@@ -38,6 +38,12 @@ const std::string& writeScratchFile(const uint8_t* data, std::size_t size, const
   return scratchPath;
 }
 
+std::vector<uint8_t> padded(const uint8_t* data, std::size_t size, std::size_t least) {
+  std::vector<uint8_t> out(data, data + size);
+  if (out.size() < least) out.resize(least, 0);
+  return out;
+}
+
 void broken(const std::string& what) {
   std::fprintf(stderr, "broken property: %s\n", what.c_str());
   std::abort();

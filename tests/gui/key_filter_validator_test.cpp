@@ -38,18 +38,5 @@ TEST(FilterInserted, KeepsOnlyInsertedCharactersThatPassTheFilter) {
   }
 }
 
-TEST(KeyFilterValidator, MeasuresEditsAgainstTheTextTheWindowSet) {
-  KeyFilterValidator validator(digits, nullptr);
-  validator.setHeldText("33.3333333333333");
-  QString input = "33.33333333333331";
-  int pos = static_cast<int>(input.size());
-  EXPECT_EQ(validator.validate(input, pos), QValidator::Acceptable);
-  EXPECT_EQ(input, "33.33333333333331");
-  input = "33.33333333333331.";
-  pos = static_cast<int>(input.size());
-  validator.validate(input, pos);
-  EXPECT_EQ(input, "33.33333333333331");  // the last accepted text is the new base
-}
-
 }  // namespace
 }  // namespace led2vqn::gui

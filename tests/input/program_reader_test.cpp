@@ -8,12 +8,6 @@
 #include "support/temp_dir.hpp"
 
 namespace led2vqn {
-
-void PrintTo(const ProgramInfo& i, std::ostream* os) {
-  *os << "{frames " << i.frames << ", ports " << i.ports << ", pixels " << i.pixels << ", frame length "
-      << i.frameLength << "}";
-}
-
 namespace {
 
 using Bytes = std::vector<uint8_t>;
@@ -50,50 +44,9 @@ TEST_F(ProgramReader, DerivesFramesPortsPixelsAndFrameLength) {
   EXPECT_EQ(info(Program().with(1, 2048, 2, 2047)).frames, 2);  // only whole frames count
   EXPECT_EQ(info(Program().with(1, 2048, 0, 0)).frames, 0);
   EXPECT_EQ(info(Program().with(1, 349952)).frameLength, 349952);
-  for (auto [field, ports] : {std::pair{0x00, 8}, {0x01, 8}, {0x02, 1}, {0x0F, 7}, {0xF6, 3}}) {
-    Program program;
-    program.portsField = uint8_t(field);  // bits 3 .. 1 of byte 27, 0 meaning 8
-    EXPECT_EQ(info(program).ports, ports) << field;
-  }
   const std::string path = dir.write("huge.led", samples::programBytes(table, Program().with(1, 256)));
   if (::truncate(path.c_str(), 512 + (off_t{1} << 39)) != 0) GTEST_SKIP() << "no sparse file of 512 GiB here";
   EXPECT_EQ(read(path).info->frames, INT32_MAX);  // 2^31 frames of 256 bytes
-}
-
-TEST_F(ProgramReader, RefusalsComeInCheckOrder) {
-  Program bad;
-  bad.magic = "QWX";
-  bad.controller = 0;
-  bad.chip = 105;
-  bad.frameLength = 0;
-  Bytes shortFile = samples::programBytes(table, bad);
-  shortFile.resize(511);
-  EXPECT_EQ(read(dir.write("short.led", shortFile)).refusal, ReaderRefusal::kOpenFile);
-  EXPECT_EQ(read(bad).refusal, ReaderRefusal::kFileType);
-  bad.magic = "QWM";
-  EXPECT_EQ(read(bad).refusal, ReaderRefusal::kControllerType);
-  bad.controller = 1;
-  EXPECT_EQ(read(bad).refusal, ReaderRefusal::kChipType);
-  bad.chip = 106;
-  EXPECT_EQ(read(bad).refusal, ReaderRefusal::kNoFrameLength);
-  EXPECT_EQ(read(bad.with(1, 350208)).refusal, ReaderRefusal::kFrameTooLarge);
-  EXPECT_EQ(read(bad.with(1, 0xFFFF00)).refusal, ReaderRefusal::kFrameTooLarge);
-  for (const char* magic : {"qWM", "QwM", "QWm", "WQM"}) {
-    bad.magic = magic;
-    EXPECT_EQ(read(bad).refusal, ReaderRefusal::kFileType) << magic;
-  }
-  // Without a settings file every entry is 0 and so is every frame length.
-  const std::string good = dir.write("good.led", samples::programBytes(table, Program{}));
-  EXPECT_EQ(readProgramFile(good, NibbleTable{}, header.data()).refusal, ReaderRefusal::kNoFrameLength);
-}
-
-TEST_F(ProgramReader, ChipCodeIsBits7To5OfByte18And3To0OfByte19) {
-  Bytes file = samples::programBytes(table, Program{});
-  for (auto [b18, b19, refused] : {std::tuple{0x40, 0x0D, false}, {0x20, 0x0D, true}, {0x5F, 0xFD, false}}) {
-    file[18] = uint8_t(b18);  // 0x40, 0x0D: 13 * 8 + 2 = 106; 0x20: 105
-    file[19] = uint8_t(b19);
-    EXPECT_EQ(read(dir.write("chip.led", file)).refusal == ReaderRefusal::kChipType, refused) << b18 << " " << b19;
-  }
 }
 
 TEST_F(ProgramReader, MissingFilesAreShortFilesNeverCreatedAFolderIsAnError) {

@@ -111,31 +111,6 @@ TEST_F(ModeFileTest, PeriodZeroLeavesTheSpeedAndThePlainLayoutGivesOnlyTheFrames
   EXPECT_EQ(shown(), (Strings{"1", "1234", "9.5", "77", "1", "1234", "1", "Total 1234 frames"}));
 }
 
-TEST_F(ModeFileTest, SaveThenReadGivesTheModesBackAndChangesOnlyTheModeBlock) {
-  const Bytes written = restored(card("KWDX02", 9, 30, twoModeSettings), 0x4B);  // s = 3
-  const std::string path = dir.write("k.vqn", written);
-  model.multiModeClicked();
-  model.readModeFile(path);
-  setModeCount(4);
-  setMode(1, "1", "9");
-  setMode(3, "4", "4");  // mode 2 keeps 6-3/10 from the card, mode 4 is never set
-  model.saveModeClicked();
-  EXPECT_EQ(port.messages, Strings{"Mode Save successful!"});
-
-  const Bytes saved = support::readBytes(path);
-  ASSERT_EQ(saved.size(), written.size());
-  EXPECT_TRUE(std::equal(written.begin(), written.begin() + 8, saved.begin()));
-  EXPECT_TRUE(std::equal(written.begin() + 512, written.end(), saved.begin() + 512));
-  EXPECT_TRUE(checkBytesHold(saved.data(), 512));
-
-  setModeCount(1);
-  setMode(1, "5", "5");
-  model.setFieldText(C::kSpeedField, "25");
-  model.readModeFile(path);
-  EXPECT_EQ(rows(4), (Strings{"1-9/0", "6-3/10", "4-4/10", "1-1/0"}));
-  EXPECT_EQ(shown(), (Strings{"4", "9", "33.3333333333333", "45", "1", "9", "4", "Total 9 frames"}));
-}
-
 TEST_F(ModeFileTest, RefusalsLeaveTheFileAndTheWindowAsTheyWere) {
   const Bytes good = card("KWDX02", 9, 30, twoModeSettings);
   auto edited = [&](const Edit& edit) { return restored(good, 0x33, edit); };
@@ -183,6 +158,17 @@ TEST_F(ModeFileTest, RefusalsLeaveTheFileAndTheWindowAsTheyWere) {
   }
   model.readModeFile(dir.write("z.vqn", edited([](uint8_t* s) { s[61] = 100, s[76] = 21; })));  // Z = -79 is read
   EXPECT_EQ(model.modeState().path, dir.file("z.vqn"));
+}
+
+// The add and remove buttons keep the count within 1 .. 80, however often clicked.
+TEST_F(ModeFileTest, ModeCountStaysWithinOneToEighty) {
+  model.multiModeClicked();
+  model.removeModeClicked();
+  EXPECT_EQ(model.modeState().count, 1);
+  setModeCount(80);
+  model.addModeClicked();
+  EXPECT_EQ(model.modeState().count, 80);
+  EXPECT_EQ(control(C::kModeSelector).items.size(), 80u);
 }
 
 }  // namespace

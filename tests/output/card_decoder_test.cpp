@@ -7,7 +7,8 @@
 #include <gtest/gtest.h>
 
 #include "output/card_placement.hpp"
-#include "support/conversion_host.hpp"
+#include "support/hosts.hpp"
+#include "support/temp_dir.hpp"
 
 namespace led2vqn {
 namespace {

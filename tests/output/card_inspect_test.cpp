@@ -9,7 +9,8 @@
 #include "output/card_writer.hpp"
 #include "output/engine_state.hpp"
 #include "output/random.hpp"
-#include "support/conversion_host.hpp"
+#include "support/hosts.hpp"
+#include "support/temp_dir.hpp"
 
 namespace led2vqn {
 namespace {
@@ -96,9 +97,10 @@ TEST_F(CardInspectTest, MagicDecidesTheTrailerRangeAndTheFrameCap) {
 }
 
 TEST_F(CardInspectTest, AnyPathGivesValidJsonAndText) {
-  const std::string json = inspectJson(inspect(buildCard({}), "a\"b\\c\x01\xff\xe4\xb8\xad.vqn"));
-  EXPECT_NE(json.find(R"(a\"b\\c\u0001)" "\xEF\xBF\xBD\xe4\xb8\xad.vqn\""), std::string::npos) << json;
+  const std::string json = inspectJson(inspect(buildCard({}), "a\"b\\c\x01\x1b\xff\xe4\xb8\xad.vqn"));
+  EXPECT_NE(json.find(R"(a\"b\\c\u0001\u001b)" "\xEF\xBF\xBD\xe4\xb8\xad.vqn\""), std::string::npos) << json;
   EXPECT_NE(json.find(R"("ok":true,)"), std::string::npos);
+  EXPECT_NE(json.find(R"("magic":"KWRGB1")"), std::string::npos) << json;
   EXPECT_EQ(json.find('\n'), std::string::npos);
   EXPECT_EQ(validUtf8("\xc0\xaf|\xed\xa0\x80|\xe4\xb8"), "\uFFFD\uFFFD|\uFFFD\uFFFD\uFFFD|\uFFFD\uFFFD");
   EXPECT_EQ(validUtf8("\xf4\x90\x80\x80").substr(0, 3), "\uFFFD");  // above U+10FFFF

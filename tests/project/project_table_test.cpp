@@ -2,17 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include "project/readme.hpp"
+
 namespace led2vqn {
 namespace {
-
-RowCells file(const std::string& name, const std::string& ports = "1") {
-  return RowCells{"/f/" + name, "10", ports, "100", "1024"};
-}
 
 TEST(ProjectTable, DeletingAMiddleRowMovesTheRowsBelowUpAndRelabelsThem) {
   ProjectTable table;
   table.setLanguageTexts({" Files ", " File path", " Frames", " Ports"}, " File ");
-  for (const char* n : {"A", "B", "C", "D"}) table.placeFile(file(n));
+  for (const char* n : {"A", "B", "C", "D"}) table.placeFile(RowCells{std::string("/f/") + n, "10", "1", "100", "1024"});
   table.select(2);
   EXPECT_FALSE(table.deleteSelected());
   EXPECT_EQ(table.rowCount(), 4);
@@ -26,16 +24,8 @@ TEST(ProjectTable, DeletingAMiddleRowMovesTheRowsBelowUpAndRelabelsThem) {
   EXPECT_EQ(table.selectedRow(), 2);
 }
 
-TEST(ProjectTable, PortsUsedIsTwoOnlyForWiderFilesWithTheFlagAboveOne) {
-  ProjectTable table;
-  table.placeFile(file("A", "2"));
-  table.placeFile(file("B", "3"));
-  table.setTwoPortFlag(1, kTwoPortsOn);
-  table.setTwoPortFlag(2, 1);
-  EXPECT_EQ(table.portsUsed(1), 2);
-  EXPECT_EQ(table.portsUsed(2), 3);
-  table.setTwoPortFlag(2, kTwoPortsOn);
-  EXPECT_EQ(table.portsUsed(2), 2);
+TEST(Readme, PathsKeepOnlyWhatGbkHolds) {
+  EXPECT_EQ(toGbk("a\xF0\x9F\x98\x80" "b\xD6\xD0x"), "a?b??x");  // no GBK character, no UTF-8
 }
 
 }  // namespace

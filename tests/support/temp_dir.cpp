@@ -34,6 +34,7 @@ TempDir::TempDir() {
 TempDir::~TempDir() {
   std::error_code ignored;
   // Read-only files and folders left by a test must not stop the clean-up.
+  std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ignored);
   for (const auto& entry : std::filesystem::recursive_directory_iterator(path_, ignored)) {
     std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_all,
                                  std::filesystem::perm_options::add, ignored);
@@ -54,6 +55,17 @@ std::vector<std::string> TempDir::names() const {
   for (const auto& entry : std::filesystem::directory_iterator(path_)) out.push_back(entry.path().filename().string());
   std::sort(out.begin(), out.end());
   return out;
+}
+
+RowCells writeProgram(const TempDir& dir, const std::string& name, int ports, int32_t frameLength, int frames,
+                      const std::function<uint8_t(int f, int64_t x)>& byteOf) {
+  std::vector<uint8_t> bytes(512, 0x5A);
+  for (int f = 1; f <= frames; ++f) {
+    for (int64_t x = 0; x < frameLength; ++x) bytes.push_back(byteOf(f, x));
+  }
+  const int32_t pixels = std::min(frameLength / ports / 3, 16000) * ports;
+  return RowCells{dir.write(name, bytes), std::to_string(frames), std::to_string(ports), std::to_string(pixels),
+                  std::to_string(frameLength)};
 }
 
 std::vector<uint8_t> readBytes(const std::string& path) {

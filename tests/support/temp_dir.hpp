@@ -2,10 +2,13 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
+
+#include "output/card_writer.hpp"
 
 namespace led2vqn::support {
 
@@ -31,6 +34,15 @@ class TempDir {
 
 // The whole content of a file; throws std::runtime_error when it cannot be read.
 std::vector<uint8_t> readBytes(const std::string& path);
+
+// Byte x of frame f of a program file, mixed so that neighbours differ.
+inline uint8_t mixedByte(int f, int64_t x) { return static_cast<uint8_t>((x * 37 + f * 11 + x / 256) & 0xFF); }
+
+// Writes a program file `name` into `dir`: 512 header bytes, then `frames`
+// frames of `frameLength` bytes, byte x of frame f being `byteOf(f, x)`;
+// returns its row as the reader enters it.
+RowCells writeProgram(const TempDir& dir, const std::string& name, int ports, int32_t frameLength, int frames,
+                      const std::function<uint8_t(int f, int64_t x)>& byteOf = mixedByte);
 
 // A test with its own folder `dir`.
 class TempDirTest : public ::testing::Test {

@@ -1,16 +1,37 @@
-// The window as a card writer sees it, and program files made to measure.
+// What the tests and the fuzz targets put in place of the window: a port
+// that records what the window shows, the window as a card writer sees it,
+// and the window's state as one line of text.
 #pragma once
 
 #include <algorithm>
 #include <cstring>
-#include <functional>
+#include <deque>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "app/window_model.hpp"
 #include "output/card_writer.hpp"
-#include "support/temp_dir.hpp"
 
 namespace led2vqn::support {
+
+class RecordingPort : public WindowPort {
+ public:
+  void showMessage(const std::string& text) override { messages.push_back(text); }
+  std::optional<std::string> openDialog(DialogKind) override {
+    ++dialogs;
+    if (answers.empty()) return std::nullopt;
+    std::string a = answers.front();
+    answers.pop_front();
+    return a;
+  }
+  void reportError(const std::string& text) override { errors.push_back(text); }
+
+  std::vector<std::string> messages;
+  std::vector<std::string> errors;
+  std::deque<std::string> answers;
+  int dialogs = 0;  // open dialogs asked for
+};
 
 class TestHost : public ConversionHost {
  public:
@@ -46,20 +67,20 @@ inline uint64_t stateDigest(const EngineState& s) {
   return h;
 }
 
-// Byte x of frame f of a program file.
-using FrameByte = std::function<uint8_t(int f, int64_t x)>;
-inline uint8_t mixedByte(int f, int64_t x) { return static_cast<uint8_t>((x * 37 + f * 11 + x / 256) & 0xFF); }
-
-// A program file (512 header bytes, then the frames) and its row as the reader enters it.
-inline RowCells writeProgram(const TempDir& dir, const std::string& name, int ports, int32_t frameLength, int frames,
-                             const FrameByte& byteOf = mixedByte) {
-  std::vector<uint8_t> bytes(512, 0x5A);
-  for (int f = 1; f <= frames; ++f) {
-    for (int64_t x = 0; x < frameLength; ++x) bytes.push_back(byteOf(f, x));
+// The language, the file count, the fields and the modes of the window.
+inline std::string windowState(const WindowModel& m) {
+  const Controls& c = m.controls();
+  const ModeState& s = m.modeState();
+  std::ostringstream out;
+  out << (m.languageFlag() == kEnglish ? "en" : "zh") << ", files " << m.table().fileCount() << ", speed "
+      << c[ControlId::kSpeedField].text << ", brightness " << c[ControlId::kBrightnessField].text << ", multimode "
+      << (m.multiModeOn() ? "on" : "off") << ", " << s.count << " modes of " << s.frameLimit << " frames:";
+  for (int i = 0; i < s.count; ++i) {
+    const ModeRow& r = s.table[std::size_t(i)];
+    out << " " << r.start << "-" << r.end << "/" << r.flag;
   }
-  const int32_t pixels = std::min(frameLength / ports / 3, 16000) * ports;
-  return RowCells{dir.write(name, bytes), std::to_string(frames), std::to_string(ports), std::to_string(pixels),
-                  std::to_string(frameLength)};
+  out << ", Save mode " << (c[ControlId::kSaveModeButton].enabled ? "on" : "off") << " " << s.path;
+  return out.str();
 }
 
 }  // namespace led2vqn::support
