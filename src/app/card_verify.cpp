@@ -179,27 +179,10 @@ std::string differenceText(const ChannelDifference& d) {
          std::string(1, d.channel) + ": expected " + decimal(d.expected) + ", found " + decimal(d.found);
 }
 
-std::string quoted(const std::string& text) {
-  std::string out = "\"";
-  for (const char c : validUtf8(text)) {
-    const auto b = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (b < 0x20) {
-      char escape[8];
-      std::snprintf(escape, sizeof escape, "\\u%04x", b);
-      out += escape;
-    } else {
-      out += c;
-    }
-  }
-  return out + "\"";
-}
 
 std::string quotedList(const std::vector<std::string>& items) {
   std::string out = "[";
-  for (std::size_t i = 0; i < items.size(); ++i) out += (i ? "," : "") + quoted(items[i]);
+  for (std::size_t i = 0; i < items.size(); ++i) out += (i ? "," : "") + jsonQuoted(items[i]);
   return out + "]";
 }
 
@@ -226,10 +209,10 @@ std::string verifyText(const VerifyReport& r) {
 }
 
 std::string verifyJson(const VerifyReport& r) {
-  std::string out = "{\"card\":" + quoted(r.card) + ",\"program\":" + quoted(r.program) +
+  std::string out = "{\"card\":" + jsonQuoted(r.card) + ",\"program\":" + jsonQuoted(r.program) +
                     ",\"matches\":" + (r.matches() ? "true" : "false");
-  if (r.refusal) return out + ",\"refusal\":" + quoted(*r.refusal) + "}";
-  out += ",\"model\":" + quoted(r.model) + ",\"frames\":" + decimal(r.frames) + ",\"ports\":" + decimal(r.ports) +
+  if (r.refusal) return out + ",\"refusal\":" + jsonQuoted(*r.refusal) + "}";
+  out += ",\"model\":" + jsonQuoted(r.model) + ",\"frames\":" + decimal(r.frames) + ",\"ports\":" + decimal(r.ports) +
          ",\"differences\":" + decimal(r.differences) + ",\"listed\":[";
   for (std::size_t i = 0; i < r.listed.size(); ++i) {
     const ChannelDifference& d = r.listed[i];

@@ -15,23 +15,6 @@
 namespace led2vqn::cli {
 namespace {
 
-std::string jsonString(const std::string& s) {
-  std::string out = "\"";
-  for (const char c : s) {
-    const auto b = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (b < 0x20) {
-      char escape[8];
-      std::snprintf(escape, sizeof escape, "\\u%04x", b);
-      out += escape;
-    } else {
-      out += c;
-    }
-  }
-  return out + "\"";
-}
 
 const char* refusalName(ReaderRefusal r) {
   switch (r) {
@@ -66,7 +49,7 @@ int runInfo(const std::vector<std::string>& files, bool json, const std::optiona
     if (read.info) {
       const ProgramInfo& i = *read.info;
       if (json) {
-        std::cout << separator << "{\"path\":" << jsonString(validUtf8(file)) << ",\"accepted\":true,\"frames\":" << i.frames
+        std::cout << separator << "{\"path\":" << jsonQuoted(file) << ",\"accepted\":true,\"frames\":" << i.frames
                   << ",\"ports\":" << i.ports << ",\"pixels\":" << i.pixels << ",\"frameLength\":" << i.frameLength
                   << "}";
       } else {
@@ -80,8 +63,8 @@ int runInfo(const std::vector<std::string>& files, bool json, const std::optiona
     const std::string reason = read.error ? read.error->text : messageText(readerRefusalMessage(refusal), kEnglish);
     if (json) {
       const std::string kind = read.error ? "input/output error" : refusalName(refusal);
-      std::cout << separator << "{\"path\":" << jsonString(validUtf8(file)) << ",\"accepted\":false,\"refusal\":"
-                << jsonString(kind) << ",\"message\":" << jsonString(validUtf8(reason)) << "}";
+      std::cout << separator << "{\"path\":" << jsonQuoted(file) << ",\"accepted\":false,\"refusal\":"
+                << jsonQuoted(kind) << ",\"message\":" << jsonQuoted(reason) << "}";
     } else {
       std::cout << file << ": " << reason << "\n";
     }

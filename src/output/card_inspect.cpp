@@ -1,5 +1,6 @@
 #include "output/card_inspect.hpp"
 
+#include <cstdio>
 #include <algorithm>
 #include <cstring>
 #include <memory>
@@ -540,6 +541,24 @@ std::string inspectJson(const InspectReport& r) {
   for (const std::string& f : r.failures) j.string(f);
   j.end(']');
   return j.end('}').text();
+}
+
+std::string jsonQuoted(std::string_view text) {
+  std::string out = "\"";
+  for (const char c : validUtf8(text)) {
+    const auto b = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (b < 0x20) {
+      char escape[8];
+      std::snprintf(escape, sizeof escape, "\\u%04x", b);
+      out += escape;
+    } else {
+      out += c;
+    }
+  }
+  return out + "\"";
 }
 
 }  // namespace led2vqn

@@ -89,4 +89,8 @@ std::string inspectJson(const InspectReport& report);
 // sequence becomes U+FFFD.
 std::string validUtf8(std::string_view text);
 
+// `text` as a JSON string: valid UTF-8 (as validUtf8), '"' and '\\' escaped,
+// other control characters as \u00XX.
+std::string jsonQuoted(std::string_view text);
+
 }  // namespace led2vqn
