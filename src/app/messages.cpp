@@ -11,8 +11,8 @@ struct TextPair {
   std::string chinese;
 };
 
-const std::array<TextPair, 16>& catalogue() {
-  static const std::array<TextPair, 16> texts = {{
+const std::array<TextPair, 17>& catalogue() {
+  static const std::array<TextPair, 17> texts = {{
       {"The number of files is over 16,error！！", "文件数量超过16个,打开文件错误！！"},
       {"This file is already open.", "此文件已经添加！！"},
       {"Open File error！！", "打开文件错误！！"},
@@ -30,6 +30,7 @@ const std::array<TextPair, 16>& catalogue() {
       {"This card type keeps no saved modes!!", "此卡类型不保存模式参数！！"},
       {"The mode count of this file is not 1 to 80!!", "此文件的模式数量不在1到80之间！！"},
       {"The mode table of this file lies outside its header!!", "此文件的模式表超出文件头！！"},
+      {"Conversion cancelled! No Readme.txt was written.", "转换已取消！未写入Readme.txt。"},
   }};
   return texts;
 }

@@ -33,6 +33,8 @@ enum class Msg {
   kNoSavedModes,       // Save mode on a card that does not begin with "KWD"
   kModeCountRange,     // a mode file declares fewer than 1 or more than 80 modes
   kModeBlockOutside,   // a mode file's first start pair lies before the sector
+  // The window's Cancel button.
+  kConversionCancelled,
 };
 
 // The text of `msg` for the language flag (0 English, anything else Chinese).

@@ -156,9 +156,9 @@ void WindowModel::brightnessFieldLeft() { leaveNumberField(ControlId::kBrightnes
 // ---- The project table ----
 
 void WindowModel::addFileClicked() {
-  const std::optional<std::string> path = port_.openDialog(DialogKind::kOpenProgram);
-  if (!path) return;
-  addProgramFile(*path);
+  const std::vector<std::string> paths = port_.openFilesDialog(DialogKind::kOpenProgram);
+  if (paths.empty()) return;
+  for (const std::string& path : paths) addProgramFile(path);
   progressPosition_ = 0;
 }
 
@@ -249,6 +249,7 @@ void WindowModel::outputClicked(OutputKind kind) {
 
 void WindowModel::timerTick() {
   if (!batch_.timerEnabled()) return;
+  if (batch_.currentRow() < table_.rowCount()) port_.rowStarted(batch_.currentRow());
   const BatchDriver::Tick t = batch_.tick(engine_, table_, *this);
   switch (t.kind) {
     case BatchDriver::Tick::Kind::kFinished:
@@ -279,10 +280,19 @@ void WindowModel::timerTick() {
       reportError(t.write.error);
       return;
     case WriteResult::Kind::kCancelled:
-      batch_.stop();
-      setMainButtonsEnabled(true);
+      endCancelledBatch();
       return;
   }
+}
+
+void WindowModel::cancelClicked() {
+  if (batch_.timerEnabled()) endCancelledBatch();
+}
+
+void WindowModel::endCancelledBatch() {
+  batch_.stop();
+  setMainButtonsEnabled(true);
+  showMessage(Msg::kConversionCancelled);
 }
 
 void WindowModel::finishBatch() {
@@ -304,8 +314,11 @@ std::optional<IoError> WindowModel::writeReadme(const std::string& folder) {
 
 // ---- Messages ----
 
-void WindowModel::showMessage(Msg msg) { port_.showMessage(messageText(msg, languageFlag_)); }
-void WindowModel::showMessageText(const std::string& text) { port_.showMessage(text); }
+void WindowModel::showMessage(Msg msg) {
+  const bool success = msg == Msg::kConversionComplete || msg == Msg::kModeSaved || msg == Msg::kConversionCancelled;
+  port_.showNotice(messageText(msg, languageFlag_), success ? Notice::kInformation : Notice::kWarning);
+}
+void WindowModel::showMessageText(const std::string& text) { port_.showNotice(text, Notice::kWarning); }
 void WindowModel::reportError(const std::string& text) { port_.reportError(text); }
 
 // ---- ConversionHost ----
@@ -326,5 +339,6 @@ void WindowModel::setProgress(int32_t position) {
   progressPosition_ = position;
   port_.progressChanged(position, progressMax_);
 }
+bool WindowModel::cancelRequested() const { return !port_.keepConverting(); }
 
 }  // namespace led2vqn

@@ -17,6 +17,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/controls.hpp"
 #include "app/messages.hpp"
@@ -77,7 +78,7 @@ class WindowModel : private ConversionHost {
 
   // ---- The project table ----
 
-  // The open dialog, then addProgramFile with the chosen path; progress bar to 0.
+  // The open dialog, then addProgramFile with each chosen path; progress bar to 0.
   void addFileClicked();
   // Checks one program file and enters it below the selected row.
   void addProgramFile(const std::string& path);
@@ -101,6 +102,11 @@ class WindowModel : private ConversionHost {
   void outputClicked(OutputKind kind);
   // One timer tick: converts the next row or ends the batch.
   void timerTick();
+  // Cancel (a view's own button, shown while the batch runs): stops the batch
+  // without a readme, unlocks the buttons and says so. A row being converted
+  // is stopped between frames through WindowPort::keepConverting instead, and
+  // ends the same way.
+  void cancelClicked();
   // Writes Readme.txt into `folder` with the window's current texts.
   std::optional<IoError> writeReadme(const std::string& folder);
 
@@ -144,7 +150,7 @@ class WindowModel : private ConversionHost {
   // ---- For the mode-file operations and the tests ----
 
   void showMessage(Msg msg);                 // in the current language
-  void showMessageText(const std::string& text);
+  void showMessageText(const std::string& text);  // a refusal
   void reportError(const std::string& text);
   // Replaces the writer the batch calls per row (tests).
   void setCardWriter(CardWriter writer) { batch_.setWriter(std::move(writer)); }
@@ -167,12 +173,14 @@ class WindowModel : private ConversionHost {
   ModeSettings modes() const override;
   void setProgressMax(int32_t max) override;
   void setProgress(int32_t position) override;
+  bool cancelRequested() const override;
 
   void leaveNumberField(ControlId field, const std::string& defaultText);
   // Shows a mode operation's notice or error; true when it succeeded.
   bool showModeOutcome(const ModeFileOutcome& outcome);
   void resetModeFilePanel();  // "Path:" in the mode path label, Save mode disabled
   void finishBatch();
+  void endCancelledBatch();
   void setOutputButtons(bool enabled);
 
   WindowPort& port_;

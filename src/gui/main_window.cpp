@@ -1,21 +1,39 @@
 #include "gui/main_window.hpp"
 
 #include <algorithm>
+#include <cmath>
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QEvent>
+#include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLibraryInfo>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QStyleOptionHeader>
 #include <QStylePainter>
 #include <QTableWidget>
+#include <QUrl>
+
+#include "gui/app_icon.hpp"
 
 #include "gui/field_edit.hpp"
 
@@ -132,11 +150,60 @@ KeyFilterValidator::KeyFilter keyFilterOf(ControlId id) {
 
 QString qt(const std::string& utf8) { return QString::fromStdString(utf8); }
 
+// The row of a "2 ports" box, 0 for any other control.
+int twoPortsRowOf(ControlId id) {
+  const int r = static_cast<int>(id) - static_cast<int>(C::kTwoPortsBox1) + 1;
+  return r >= 1 && r <= kTwoPortsBoxCount ? r : 0;
+}
+
+// The view's own controls and boxes, which the model's window does not have.
+struct ViewTexts {
+  const char* cancel;
+  const char* help;
+  const char* about;
+  const char* closeQuestion;
+  const char* aboutText;  // %1 version, %2 settings file, %3 README link
+};
+
+const ViewTexts& viewTexts(int32_t language) {
+  static const ViewTexts english{
+      "Cancel", "Help", "About led2vqn", "A conversion is running. Cancel it and close the window?",
+      "<p><b>led2vqn %1</b></p><p>Converts LED program files (*.led) into controller card files (*.vqn).</p>"
+      "<p>Licence: MIT.</p><p>Settings file in use:<br>%2</p><p>%3</p>"};
+  static const ViewTexts chinese{
+      "取消", "帮助", "关于 led2vqn", "正在转换。要取消转换并关闭窗口吗？",
+      "<p><b>led2vqn %1</b></p><p>把LED节目文件（*.led）转换为控制器卡文件（*.vqn）。</p>"
+      "<p>许可证：MIT。</p><p>正在使用的设置文件：<br>%2</p><p>%3</p>"};
+  return language == kEnglish ? english : chinese;
+}
+
+// The README beside an installed program (share/doc/led2vqn), else the source tree's.
+QString readmePath() {
+  const QString installed = QCoreApplication::applicationDirPath() + "/../share/doc/led2vqn/README.md";
+  if (QFileInfo::exists(installed)) return QDir::cleanPath(installed);
+#ifdef LED2VQN_SOURCE_README
+  if (QFileInfo::exists(QStringLiteral(LED2VQN_SOURCE_README))) return QStringLiteral(LED2VQN_SOURCE_README);
+#endif
+  return {};
+}
+
+// The places of the view's own controls: Cancel in the free corner below the
+// two lower output buttons, Help right of the top row of buttons.
+constexpr QRect kCancelPlace(1064, 540, 108, 30);
+constexpr QRect kHelpPlace(1100, 8, 72, 28);
+// Room reserved around the window on screen: a panel and a title bar (device pixels).
+constexpr int kPanelHeight = 48;
+constexpr int kTitleBarHeight = 32;
+// The grid keeps at least this many rows on screen when it gives up height.
+constexpr int kMinGridRows = 6;
+
 }  // namespace
 
 MainWindow::MainWindow(WindowPort& port, const std::string& settingsPath, QWidget* parent)
-    : QWidget(parent), model_(port) {
+    : QWidget(parent), relay_(port, this), model_(relay_) {
   model_.windowCreated(settingsPath);
+  setWindowIcon(appIcon());
+  setAcceptDrops(true);
 
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
@@ -155,24 +222,177 @@ MainWindow::MainWindow(WindowPort& port, const std::string& settingsPath, QWidge
   for (std::size_t i = 1; i < kControlCount; ++i) createWidget(static_cast<ControlId>(i));
   widgets_[indexOf(C::kMainWindow)] = this;
   for (std::size_t i = 1; i < kControlCount; ++i) connectWidget(static_cast<ControlId>(i));
+  createViewControls();
   timer1_.setTimerType(Qt::PreciseTimer);
   connect(&timer1_, &QTimer::timeout, this, [this] {
     // One tick at a time: the timer waits while a tick (and any message box
     // it shows) runs, and refresh() starts it again while the batch goes on.
     timer1_.stop();
-    handle([this] { model_.timerTick(); });
+    startTick();
   });
+  relay_.onRowStarted = [this](int row) {
+    QTableWidget* g = grid();
+    const QSignalBlocker quiet(g);
+    g->setCurrentCell(row - 1, std::max(0, g->currentColumn()));
+    g->selectRow(row - 1);
+    g->scrollTo(g->model()->index(row - 1, 0));
+  };
+  relay_.onProgress = [this](int32_t position, int32_t maximum) {
+    auto* bar = static_cast<QProgressBar*>(widget(C::kProgressBar));
+    bar->setRange(0, std::max(1, maximum));
+    bar->setValue(std::clamp(position, 0, bar->maximum()));
+  };
+  fitScreen();
   refresh();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+  if (converter_.joinable()) {
+    relay_.requestCancel();
+    converter_.join();
+  }
+}
+
+void MainWindow::createViewControls() {
+  cancel_ = new QPushButton(this);
+  cancel_->setObjectName(QStringLiteral("cancelButton"));
+  cancel_->setFont(buttonFont_);
+  cancel_->hide();
+  connect(cancel_, &QPushButton::clicked, this, &MainWindow::cancelClicked);
+  help_ = new QPushButton(this);
+  help_->setObjectName(QStringLiteral("helpButton"));
+  help_->setFont(buttonFont_);
+  help_->setFocusPolicy(Qt::NoFocus);
+  auto* menu = new QMenu(help_);
+  menu->addAction(QString(), QKeySequence(Qt::Key_F1), this, &MainWindow::showAbout);
+  help_->setMenu(menu);
+  addActions(menu->actions());  // F1 without opening the menu
+
+  // Shortcuts act as a click on their button, only where it can be clicked.
+  const auto shortcut = [this](QKeySequence keys, ControlId id) {
+    auto* s = new QShortcut(keys, this);
+    connect(s, &QShortcut::activated, this, [this, id] {
+      auto* button = static_cast<QAbstractButton*>(widget(id));
+      if (button->isEnabled() && button->isVisible()) button->click();
+    });
+  };
+  shortcut(QKeySequence::Open, C::kAddButton);
+  shortcut(QKeySequence(Qt::Key_Delete), C::kDeleteButton);
+  shortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), C::kExitButton);
+
+  connect(grid()->verticalScrollBar(), &QScrollBar::valueChanged, this, &MainWindow::placeTwoPortsBoxes);
+}
+
+void MainWindow::addFiles(const std::vector<std::string>& paths) {
+  handle([this, paths] {
+    for (const std::string& path : paths) model_.addProgramFile(path);
+  });
+}
+
+void MainWindow::startTick() {
+  converting_ = true;
+  converter_ = std::thread([this] {
+    model_.timerTick();
+    QMetaObject::invokeMethod(this, &MainWindow::tickDone, Qt::QueuedConnection);
+  });
+}
+
+void MainWindow::tickDone() {
+  converter_.join();
+  converting_ = false;
+  relay_.showHeldBack();
+  if (relay_.takeCancel()) model_.cancelClicked();  // the row ended before Cancel reached it
+  std::vector<std::function<void()>> queued;
+  queued.swap(queued_);
+  for (const std::function<void()>& handler : queued) handler();
+  refresh();
+  if (closeAfterBatch_) close();
+}
+
+void MainWindow::cancelClicked() {
+  if (converting_) {
+    relay_.requestCancel();
+    cancel_->setEnabled(false);  // until the row has stopped
+  } else {
+    handle([this] { model_.cancelClicked(); });
+  }
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  if (!converting_ && !model_.timerEnabled()) {
+    QWidget::closeEvent(event);
+    return;
+  }
+  if (!closeAfterBatch_) {
+    const QMessageBox::StandardButton answer = QMessageBox::question(
+        this, windowTitle(), QString::fromUtf8(viewTexts(language_).closeQuestion), QMessageBox::Yes | QMessageBox::No,
+        QMessageBox::No);
+    if (answer != QMessageBox::Yes) {
+      event->ignore();
+      return;
+    }
+  }
+  if (converting_) {
+    closeAfterBatch_ = true;  // tickDone closes the window
+    relay_.requestCancel();
+    event->ignore();
+    return;
+  }
+  closeAfterBatch_ = false;
+  handle([this] { model_.cancelClicked(); });
+  QWidget::closeEvent(event);
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape && cancel_->isVisible() && cancel_->isEnabled()) {
+    cancelClicked();
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+  // Dropped files go where the add button would take them: not while it is locked.
+  if (converting_ || !widget(C::kAddButton)->isEnabled()) return;
+  std::vector<std::string> paths;
+  for (const QUrl& url : event->mimeData()->urls()) {
+    if (!url.isLocalFile()) continue;
+    const QString path = url.toLocalFile();
+    if (QFileInfo(path).isDir()) continue;
+    paths.push_back(QFile::encodeName(path).toStdString());
+  }
+  event->acceptProposedAction();
+  if (!paths.empty()) addFiles(paths);
+}
+
+void MainWindow::showAbout() {
+  const ViewTexts& t = viewTexts(language_);
+  const QString readme = readmePath();
+  const QString link = readme.isEmpty() ? QString()
+                                        : QStringLiteral("<a href=\"%1\">README</a>").arg(QUrl::fromLocalFile(readme).toString());
+  QMessageBox box(QMessageBox::Information, QString::fromUtf8(t.about),
+                  QString::fromUtf8(t.aboutText)
+                      .arg(QStringLiteral(LED2VQN_VERSION), QString::fromStdString(settingsPathShown_).toHtmlEscaped(), link),
+                  QMessageBox::Ok, this);
+  box.setTextFormat(Qt::RichText);
+  box.setIconPixmap(windowIcon().pixmap(64, 64));
+  box.setTextInteractionFlags(Qt::TextBrowserInteraction);
+  box.exec();
+}
 
 QWidget* MainWindow::widget(ControlId id) const { return widgets_[indexOf(id)]; }
 
 QTableWidget* MainWindow::grid() const { return static_cast<QTableWidget*>(widget(C::kFileGrid)); }
 
-template <class Handler>
-void MainWindow::handle(Handler handler) {
+void MainWindow::handle(std::function<void()> handler) {
+  if (converting_) {
+    queued_.push_back(std::move(handler));
+    return;
+  }
   handler();
   refresh();
 }
@@ -274,18 +494,18 @@ void MainWindow::connectWidget(ControlId id) {
     case C::kEndField: {
       auto* field = static_cast<FieldEdit*>(widget(id));
       connect(field, &QLineEdit::textEdited, this,
-              [this, id](const QString& text) { handle([&] { model_.setFieldText(id, text.toStdString()); }); });
+              [this, id](const QString& text) { handle([this, id, t = text.toStdString()] { model_.setFieldText(id, t); }); });
       if (id == C::kSpeedField) connect(field, &FieldEdit::left, this, [this] { handle([this] { model_.speedFieldLeft(); }); });
       if (id == C::kBrightnessField) connect(field, &FieldEdit::left, this, [this] { handle([this] { model_.brightnessFieldLeft(); }); });
       return;
     }
     case C::kModeSelector:
       connect(static_cast<QComboBox*>(widget(id)), &QComboBox::activated, this,
-              [this](int index) { handle([&] { model_.chooseModeItem(index); }); });
+              [this](int index) { handle([this, index] { model_.chooseModeItem(index); }); });
       return;
     case C::kFileGrid:
       connect(grid(), &QTableWidget::currentCellChanged, this, [this](int row) {
-        if (row >= 0) handle([&] { model_.rowSelected(row + 1); });
+        if (row >= 0) handle([this, row] { model_.rowSelected(row + 1); });
       });
       return;
     default:
@@ -294,9 +514,65 @@ void MainWindow::connectWidget(ControlId id) {
 }
 
 void MainWindow::refresh() {
+  language_ = model_.languageFlag();
+  settingsPathShown_ = model_.settingsPath();
+  applyQtLanguage();
   for (std::size_t i = 0; i < kControlCount; ++i) refreshControl(static_cast<ControlId>(i));
+  placeTwoPortsBoxes();
+  refreshViewControls();
   refreshTimer();
   if (model_.closeRequested()) close();
+}
+
+void MainWindow::applyQtLanguage() {
+  const bool chinese = language_ != kEnglish;
+  if (chinese == qtChineseInstalled_) return;
+  if (!chinese) {
+    QCoreApplication::removeTranslator(&qtChinese_);
+  } else if (qtChinese_.isEmpty() &&
+             !qtChinese_.load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    return;  // Qt's Chinese texts are not installed: its dialogs stay English
+  } else {
+    QCoreApplication::installTranslator(&qtChinese_);
+  }
+  qtChineseInstalled_ = chinese;
+}
+
+void MainWindow::refreshViewControls() {
+  const ViewTexts& t = viewTexts(language_);
+  cancel_->setText(QString::fromUtf8(t.cancel));
+  cancel_->setGeometry(kCancelPlace.translated(0, -shrink_));
+  cancel_->setVisible(model_.timerEnabled());
+  cancel_->setEnabled(true);
+  help_->setText(QString::fromUtf8(t.help));
+  help_->setGeometry(kHelpPlace);
+  help_->menu()->actions().front()->setText(QString::fromUtf8(t.about));
+}
+
+QRect MainWindow::placeOf(ControlId id) const {
+  const ControlState& s = model_.controls()[id];
+  QRect place(s.rect.left, s.rect.top, s.rect.width, s.rect.height);
+  if (s.parent != C::kMainWindow || shrink_ == 0) return place;
+  const Rect& g = model_.controls()[C::kFileGrid].rect;
+  if (id == C::kFileGrid) {
+    place.setHeight(place.height() - shrink_);
+  } else if (s.rect.top >= g.top + g.height) {
+    place.translate(0, -shrink_);
+  }
+  return place;
+}
+
+void MainWindow::placeTwoPortsBoxes() {
+  QTableWidget* g = grid();
+  const QRect view(g->viewport()->mapTo(this, QPoint(0, 0)), g->viewport()->size());
+  const int scrolled = g->verticalHeader()->offset();
+  for (int r = 1; r <= kTwoPortsBoxCount; ++r) {
+    QWidget* box = widget(twoPortsBoxId(r));
+    const QRect place = boxPlaces_[static_cast<std::size_t>(r)].translated(0, -scrolled);
+    const int middle = place.center().y();
+    if (box->geometry() != place) box->setGeometry(place);
+    box->setHidden(!boxVisible_[static_cast<std::size_t>(r)] || middle < view.top() || middle > view.bottom());
+  }
 }
 
 void MainWindow::refreshControl(ControlId id) {
@@ -308,10 +584,17 @@ void MainWindow::refreshControl(ControlId id) {
     return;
   }
   const QSignalBlocker quiet(w);
-  const QRect place(s.rect.left, s.rect.top, s.rect.width, s.rect.height);
-  if (w->geometry() != place) w->setGeometry(place);
+  const QRect place = placeOf(id);
+  if (const int row = twoPortsRowOf(id); row > 0) {
+    // Placed by placeTwoPortsBoxes, beside the row whatever the scroll position.
+    const auto r = static_cast<std::size_t>(row);
+    boxPlaces_[r] = place;
+    boxVisible_[r] = s.visible;
+  } else {
+    if (w->geometry() != place) w->setGeometry(place);
+    w->setHidden(!s.visible);
+  }
   w->setEnabled(s.enabled);
-  w->setHidden(!s.visible);
   switch (s.kind) {
     case ControlKind::kWindow:
       return;
@@ -417,6 +700,9 @@ void MainWindow::refreshTimer() {
 
 void MainWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
+  const int before = shrink_;
+  fitScreen();
+  if (shrink_ != before && !converting_) refresh();
   fitOuterSize();
 }
 
@@ -425,11 +711,26 @@ void MainWindow::moveEvent(QMoveEvent* event) {
   fitOuterSize();  // a window manager's frame is known once it has placed the window
 }
 
+void MainWindow::fitScreen() {
+  const QScreen* s = screen();
+  if (s == nullptr) return;
+  // The outer height allowed, in this window's pixels: the available height
+  // less a panel and a title bar, both counted in device pixels.
+  const double ratio = s->devicePixelRatio();
+  const int allowed = static_cast<int>(std::floor(s->availableGeometry().height() - (kPanelHeight + kTitleBarHeight) / ratio));
+  const int most = model_.controls()[C::kFileGrid].rect.height - model_.gridHeaderHeight() * (kMinGridRows + 1);
+  const int shrink = std::clamp(kWindowHeight - allowed, 0, std::max(0, most));
+  if (shrink == shrink_) return;
+  shrink_ = shrink;
+  frame_ = QSize();
+  setFixedSize(kWindowWidth - std::max(0, frame_.width()), kWindowHeight - shrink_);
+}
+
 void MainWindow::fitOuterSize() {
   const QSize frame = frameGeometry().size() - geometry().size();
   if (frame == frame_ || frame.width() < 0 || frame.height() < 0) return;
   frame_ = frame;
-  setFixedSize(kWindowWidth - frame.width(), kWindowHeight - frame.height());
+  setFixedSize(kWindowWidth - frame.width(), kWindowHeight - shrink_ - frame.height());
 }
 
 }  // namespace led2vqn::gui

@@ -2,7 +2,10 @@
 
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
+#include <QSettings>
+#include <QStandardPaths>
 
 namespace led2vqn::gui {
 namespace {
@@ -14,20 +17,47 @@ void showBox(QWidget* window, QMessageBox::Icon icon, const std::string& text) {
   box.exec();
 }
 
+QString lastFolderKey(DialogKind kind) {
+  return kind == DialogKind::kOpenProgram ? QStringLiteral("dialogs/programFolder") : QStringLiteral("dialogs/modeFolder");
+}
+
 }  // namespace
 
-void QtWindowPort::showMessage(const std::string& text) { showBox(window_, QMessageBox::NoIcon, text); }
+QString viewSettingsPath() {
+  return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/led2vqn/led2vqn.conf");
+}
 
-void QtWindowPort::reportError(const std::string& text) { showBox(window_, QMessageBox::Warning, text); }
+void QtWindowPort::showMessage(const std::string& text) { showBox(window_, QMessageBox::Information, text); }
+
+void QtWindowPort::showNotice(const std::string& text, Notice kind) {
+  showBox(window_, kind == Notice::kInformation ? QMessageBox::Information : QMessageBox::Warning, text);
+}
+
+void QtWindowPort::reportError(const std::string& text) { showBox(window_, QMessageBox::Critical, text); }
 
 std::optional<std::string> QtWindowPort::openDialog(DialogKind kind) {
+  std::vector<std::string> chosen = runDialog(kind, false);
+  if (chosen.empty()) return std::nullopt;
+  return std::move(chosen.front());
+}
+
+std::vector<std::string> QtWindowPort::openFilesDialog(DialogKind kind) { return runDialog(kind, true); }
+
+std::vector<std::string> QtWindowPort::runDialog(DialogKind kind, bool several) {
+  QSettings settings(viewSettingsPath(), QSettings::IniFormat);
   QFileDialog dialog(window_);
   configureOpenDialog(dialog, kind);
-  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  if (several && kind == DialogKind::kOpenProgram) dialog.setFileMode(QFileDialog::ExistingFiles);
+  const QString folder = settings.value(lastFolderKey(kind)).toString();
+  if (!folder.isEmpty() && QFileInfo(folder).isDir()) dialog.setDirectory(folder);
+  if (dialog.exec() != QDialog::Accepted) return {};
   const QStringList chosen = dialog.selectedFiles();
-  if (chosen.isEmpty()) return std::nullopt;
-  // The file system's own bytes for the name, not a re-encoding of it.
-  return QFile::encodeName(chosen.front()).toStdString();
+  if (chosen.isEmpty()) return {};
+  settings.setValue(lastFolderKey(kind), QFileInfo(chosen.front()).absolutePath());
+  std::vector<std::string> paths;
+  // The file system's own bytes for each name, not a re-encoding of it.
+  for (const QString& path : chosen) paths.push_back(QFile::encodeName(path).toStdString());
+  return paths;
 }
 
 void configureOpenDialog(QFileDialog& dialog, DialogKind kind) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QPointer>
+#include <QString>
 #include <QWidget>
 
 #include "app/window_port.hpp"
@@ -17,16 +18,28 @@ class QtWindowPort : public WindowPort {
   void setWindow(QWidget* window) { window_ = window; }
 
   void showMessage(const std::string& text) override;
+  // Information for completion and success, warning for refusals.
+  void showNotice(const std::string& text, Notice kind) override;
   std::optional<std::string> openDialog(DialogKind kind) override;
+  // Several program files at once; the folder is remembered between runs.
+  std::vector<std::string> openFilesDialog(DialogKind kind) override;
+  // Input/output and conversion failures: a critical box.
   void reportError(const std::string& text) override;
 
  private:
+  // The chosen paths of an accepted dialog.
+  std::vector<std::string> runDialog(DialogKind kind, bool several);
+
   QPointer<QWidget> window_;
 };
 
 // Sets the filter, default extension and file mode of the dialog `kind`:
-// OpenD "*.led" with extension "led", the chosen file must exist; Openmode
+// OpenD "*.led" with extension "led", the chosen files must exist; Openmode
 // "*.vqn" with extension "vqn", the file need not exist.
 void configureOpenDialog(QFileDialog& dialog, DialogKind kind);
+
+// The view's own settings (the open dialogs' last folders): an INI file at
+// $XDG_CONFIG_HOME/led2vqn/led2vqn.conf, apart from the settings file Gcode.sdc.
+QString viewSettingsPath();
 
 }  // namespace led2vqn::gui

@@ -31,13 +31,16 @@ bool displayAvailable() {
 
 }  // namespace
 
-int runMainWindow(int argc, char** argv, const std::string& settingsPath) {
+int runMainWindow(int argc, char** argv, const std::string& settingsPath, const std::vector<std::string>& files) {
   if (!displayAvailable()) {
     std::cerr << "led2vqn: there is no display to open the window on; see led2vqn --help for the sub-commands\n";
     return kNoDisplay;
   }
   int count = argc;
   QApplication app(count, argv);
+  QApplication::setApplicationName(QStringLiteral("led2vqn"));
+  QApplication::setApplicationVersion(QStringLiteral(LED2VQN_VERSION));
+  QGuiApplication::setDesktopFileName(QStringLiteral("org.led2vqn.led2vqn"));
   // The application adopts the desktop's locale; numbers never do: keep the
   // C library's number conventions as the command line has them.
   std::setlocale(LC_NUMERIC, "C");
@@ -45,6 +48,7 @@ int runMainWindow(int argc, char** argv, const std::string& settingsPath) {
   MainWindow window(port, settingsPath);
   port.setWindow(&window);
   window.show();
+  if (!files.empty()) window.addFiles(files);
   return app.exec();
 }
 

@@ -2,11 +2,13 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace led2vqn::gui {
 
-// Opens the main window (settings file at `settingsPath`) and runs it until
-// it closes; returns the exit status.
-int runMainWindow(int argc, char** argv, const std::string& settingsPath);
+// Opens the main window (settings file at `settingsPath`), adds `files` as
+// the add button would, one after the other, and runs it until it closes;
+// returns the exit status.
+int runMainWindow(int argc, char** argv, const std::string& settingsPath, const std::vector<std::string>& files = {});
 
 }  // namespace led2vqn::gui

@@ -12,60 +12,25 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <sstream>
 
-#include "app/model_fixture.hpp"
 #include "cli/cli_runner.hpp"
+#include "gui/gui_fixture.hpp"
 
 namespace led2vqn {
 namespace {
 
 using C = ControlId;
 using Strings = std::vector<std::string>;
-const std::string kExamples = LED2VQN_SOURCE_DIR "/examples/";
+using testing::cards;
+using testing::exampleFolder;
+using testing::kExamples;
 
-// A new folder with the example files; the cards (*.vqn) of a folder.
-std::string exampleFolder(const std::string& f) {
-  std::filesystem::create_directory(f);
-  for (const char* name : {"spring.led", "autumn.led", "Gcode.sdc"}) std::filesystem::copy_file(kExamples + name, f + "/" + name);
-  return f;
-}
-std::map<std::string, std::vector<uint8_t>> cards(const std::string& folder) {
-  std::map<std::string, std::vector<uint8_t>> found;
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-    if (entry.path().extension() == ".vqn") found[entry.path().filename().string()] = support::readBytes(entry.path());
-  }
-  return found;
-}
-
-class WindowTest : public support::TempDirTest {
+class WindowTest : public testing::WindowTest {
  protected:
-  WindowTest() {
-    static int argc = 1;
-    static char name[] = "led2vqn_gui_tests", *argv[] = {name, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication* app = new QApplication(argc, argv);  // kept until the process ends
-    (void)app;
-  }
-  void open(const std::string& folder) {
-    window = std::make_unique<gui::MainWindow>(port, folder + "/Gcode.sdc");
-    window->model().setDateTimeSource([] { return std::string("2024-05-06 07:08:09"); });
-    window->show();
-    window->activateWindow();
-    QApplication::setActiveWindow(window.get());
-    QCoreApplication::processEvents();
-  }
-  QWidget* widget(ControlId id) const { return window->widget(id); }
   QString text(ControlId id) const {
     if (auto* b = qobject_cast<QAbstractButton*>(widget(id))) return b->text();
     return qobject_cast<QLineEdit*>(widget(id))->text();
-  }
-  // A left click on a button's middle, or on a check or radio box's indicator.
-  void click(ControlId id) {
-    const ControlKind kind = window->model().controls()[id].kind;
-    const bool box = kind == ControlKind::kCheckBox || kind == ControlKind::kRadioButton;
-    QTest::mouseClick(widget(id), Qt::LeftButton, Qt::NoModifier, box ? QPoint(8, widget(id)->height() / 2) : widget(id)->rect().center());
   }
   // Replaces a field's text the way a person does: select all, type.
   void retype(ControlId id, const char* keys) {
@@ -74,13 +39,6 @@ class WindowTest : public support::TempDirTest {
     QTest::keyClick(widget(id), Qt::Key_Backspace);
     QTest::keyClicks(widget(id), keys);
   }
-  void add(const std::string& path) {
-    port.answers.push_back(path);
-    click(C::kAddButton);
-  }
-
-  support::RecordingPort port;
-  std::unique_ptr<gui::MainWindow> window;
 };
 
 TEST_F(WindowTest, ClickingTheWindowGivesTheCardsAndMessagesOfTheSameScript) {
@@ -110,7 +68,7 @@ TEST_F(WindowTest, ClickingTheWindowGivesTheCardsAndMessagesOfTheSameScript) {
   click(C::kOutputZ58Button);
   EXPECT_TRUE(window->timer1().isActive());
   EXPECT_FALSE(widget(C::kAddButton)->isEnabled());
-  for (int waited = 0; window->model().timerEnabled() && waited < 6000; ++waited) QTest::qWait(10);
+  runBatch();
   EXPECT_TRUE(widget(C::kAddButton)->isEnabled());
 
   const std::string cli = exampleFolder(dir.file("cli"));
