@@ -2,6 +2,7 @@
 
 #include <QMetaObject>
 #include <QThread>
+#include <QTimer>
 
 namespace led2vqn::gui {
 
@@ -52,13 +53,20 @@ void BatchRelay::progressChanged(int32_t position, int32_t maximum) {
   if (onGuiThread() || !gui_) return;
   position_ = position;
   maximum_ = maximum;
+  if (progressQueued_.exchange(true)) return;  // the queued call will read the latest values
+  QMetaObject::invokeMethod(gui_, [this] { deliverProgress(); }, Qt::QueuedConnection);
+}
+
+void BatchRelay::deliverProgress() {
   const auto now = std::chrono::steady_clock::now();
-  if (now - lastProgress_ < kProgressPeriod || progressQueued_.exchange(true)) return;
-  lastProgress_ = now;
-  QMetaObject::invokeMethod(gui_, [this] {
-    progressQueued_ = false;
-    if (onProgress) onProgress(position_, maximum_);
-  }, Qt::QueuedConnection);
+  if (now - lastShown_ < kProgressPeriod) {
+    const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(kProgressPeriod - (now - lastShown_));
+    QTimer::singleShot(wait, gui_, [this] { deliverProgress(); });
+    return;
+  }
+  lastShown_ = now;
+  progressQueued_ = false;  // before reading: a later change queues another call
+  if (onProgress) onProgress(position_, maximum_);
 }
 
 bool BatchRelay::keepConverting() {

@@ -7,7 +7,8 @@
 //   call from the tick       reaches the GUI thread as
 //   showNotice, reportError  held back, shown in order once the tick is over
 //   rowStarted               a queued call: the row is highlighted at once
-//   progressChanged          a queued call, at most one per kProgressPeriod
+//   progressChanged          a queued call that shows the latest position,
+//                            at most once per kProgressPeriod
 //   keepConverting           false once Cancel was asked for (an atomic flag)
 //
 // On the GUI thread every call goes straight to the window's own port.
@@ -65,6 +66,8 @@ class BatchRelay : public WindowPort {
   };
 
   bool onGuiThread() const;
+  // Shows the latest progress now, or once kProgressPeriod has passed since the last time.
+  void deliverProgress();
 
   WindowPort& outer_;
   QPointer<QObject> gui_;
@@ -74,8 +77,8 @@ class BatchRelay : public WindowPort {
   int32_t frame_ = 0;  // frames asked about since the row started (converting thread)
   std::atomic<int32_t> position_{0};
   std::atomic<int32_t> maximum_{0};
-  std::atomic<bool> progressQueued_{false};                 // a progress call waits in the GUI's queue
-  std::chrono::steady_clock::time_point lastProgress_{};  // converting thread only
+  std::atomic<bool> progressQueued_{false};              // a progress call waits in the GUI's queue
+  std::chrono::steady_clock::time_point lastShown_{};  // GUI thread only
 };
 
 }  // namespace led2vqn::gui

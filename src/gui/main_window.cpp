@@ -281,6 +281,37 @@ void MainWindow::createViewControls() {
   shortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), C::kExitButton);
 
   connect(grid()->verticalScrollBar(), &QScrollBar::valueChanged, this, &MainWindow::placeTwoPortsBoxes);
+  orderFocus();
+}
+
+void MainWindow::orderFocus() {
+  // Tab goes along the rows of the layout, left to right, top to bottom.
+  struct Stop {
+    QPoint at;
+    QWidget* w;
+  };
+  std::vector<Stop> stops;
+  for (std::size_t i = 1; i < kControlCount; ++i) {
+    QWidget* w = widgets_[i];
+    if (w == nullptr || w->focusPolicy() == Qt::NoFocus) continue;
+    QPoint at;
+    for (ControlId id = static_cast<ControlId>(i); id != C::kMainWindow; id = model_.controls()[id].parent) {
+      at += QPoint(model_.controls()[id].rect.left, model_.controls()[id].rect.top);
+    }
+    stops.push_back(Stop{at, w});
+  }
+  stops.push_back(Stop{kCancelPlace.topLeft(), cancel_});
+  constexpr int kSameRow = 16;  // a top this close to a row's first top joins the row
+  std::sort(stops.begin(), stops.end(), [](const Stop& a, const Stop& b) { return a.at.y() < b.at.y(); });
+  int rowTop = 0;
+  for (Stop& s : stops) {
+    if (&s == &stops.front() || s.at.y() - rowTop >= kSameRow) rowTop = s.at.y();
+    s.at.setY(rowTop);
+  }
+  std::stable_sort(stops.begin(), stops.end(), [](const Stop& a, const Stop& b) {
+    return a.at.y() != b.at.y() ? a.at.y() < b.at.y() : a.at.x() < b.at.x();
+  });
+  for (std::size_t k = 1; k < stops.size(); ++k) setTabOrder(stops[k - 1].w, stops[k].w);
 }
 
 void MainWindow::addFiles(const std::vector<std::string>& paths) {

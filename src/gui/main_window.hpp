@@ -90,6 +90,7 @@ class MainWindow : public QWidget {
   void createWidget(ControlId id);
   void connectWidget(ControlId id);
   void createViewControls();
+  void orderFocus();
   // Runs one handler of the model, then refresh(); while a row converts,
   // queues it for the end of the tick.
   void handle(std::function<void()> handler);
@@ -101,7 +102,7 @@ class MainWindow : public QWidget {
   void applyQtLanguage();
   // The "2 ports" boxes beside the rows the grid shows at its scroll position.
   void placeTwoPortsBoxes();
-  // Timer1's tick on the converting thread; its end back on the GUI thread.
+  // The batch timer's tick on the converting thread; its end back on the GUI thread.
   void startTick();
   void tickDone();
   void cancelClicked();
