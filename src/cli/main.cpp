@@ -1,4 +1,5 @@
 // led2vqn: the main window, or headless sub-commands on the same window model.
+#include <cctype>
 #include <cstring>
 #include <exception>
 #include <iostream>
@@ -43,7 +44,18 @@ struct SettingsOption {
   }
 };
 
-// A first word that names no sub-command is refused by name.
+// A word the window takes as a program file: a *.led name or an existing file.
+bool namesProgramFile(const std::string& arg) {
+  const std::string suffix = ".led";
+  if (arg.size() > suffix.size()) {
+    std::string end = arg.substr(arg.size() - suffix.size());
+    for (char& c : end) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (end == suffix) return true;
+  }
+  return pathInfo(arg).kind == PathKind::kRegular;
+}
+
+// A first word that names no sub-command (nor a program file) is refused by name.
 std::optional<std::string> unknownSubcommand(int argc, char** argv, CLI::App& app) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -52,6 +64,7 @@ std::optional<std::string> unknownSubcommand(int argc, char** argv, CLI::App& ap
       continue;
     }
     if (!arg.empty() && arg[0] == '-') continue;
+    if (namesProgramFile(arg)) return std::nullopt;  // the window opens with it
     for (const CLI::App* sub : app.get_subcommands([](CLI::App*) { return true; })) {
       if (sub->get_name() == arg) return std::nullopt;
     }
@@ -80,6 +93,8 @@ int dispatch(int argc, char** argv) {
   app.footer(modelTable() + "\n" + kExitStatusHelp);
   SettingsOption settings;
   settings.addTo(app);
+  std::vector<std::string> windowFiles;
+  app.add_option("FILE", windowFiles, "program files (*.led) the window opens with, added in this order");
 
   ReplayFlags runFlags;
   std::string script;
@@ -200,7 +215,7 @@ int dispatch(int argc, char** argv) {
 #if defined(LED2VQN_HAVE_GUI)
   const SettingsChoice choice = findSettings(settings.given());
   preparePerUserFolder(choice);
-  return led2vqn::gui::runMainWindow(argc, argv, choice.path);
+  return led2vqn::gui::runMainWindow(argc, argv, choice.path, windowFiles);
 #else
   std::cout << app.help();
   return kExitOk;
