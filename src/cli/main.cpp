@@ -52,7 +52,7 @@ bool namesProgramFile(const std::string& arg) {
     for (char& c : end) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     if (end == suffix) return true;
   }
-  return pathInfo(arg).kind == PathKind::kRegular;
+  return platform::pathInfo(arg).kind == platform::PathKind::kRegular;
 }
 
 // A first word that names no sub-command (nor a program file) is refused by name.
