@@ -97,7 +97,6 @@ TEST_F(BatchThreadTest, LanguageClickDuringARowIsHandedToTheModelAfterIt) {
   ASSERT_EQ(port.messages, std::vector<std::string>{"数据转换完成！"});
 
   const std::string cli = exampleFolder(dir.file("cli"));
-  std::filesystem::copy_file(testing::kExamples + "Gcode.sdc", cli + "/Gcode.sdc");
   std::ofstream(cli + "/actions.txt") << "add autumn.led\nadd spring.led\nlanguage zh\noutput z58\n";
   const testing::CliResult r = testing::runCli(cli, "run actions.txt --settings Gcode.sdc");
   EXPECT_EQ(r.out, "数据转换完成！\n") << r.err;
