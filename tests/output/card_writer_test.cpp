@@ -2,6 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <vector>
 
@@ -19,12 +28,10 @@ std::vector<uint8_t> digestOf(const EngineState& state) {
   return std::vector<uint8_t>(reinterpret_cast<const uint8_t*>(&digest), reinterpret_cast<const uint8_t*>(&digest + 1));
 }
 
-// Two batches of every model over rows with 1 .. 8 ports, the "2 ports" box,
-// pixel counts far past the frame (normalisation reaches past it) or short
-// of it, a file shorter than its row says (for Z71 RGBW after its companion
-// frame), and a cancel: each card and the state after it, written with
-// `slots` writer slots.
-std::vector<std::vector<uint8_t>> session(const support::TempDir& dir, int slots) {
+// Rows with 1 .. 8 ports, the "2 ports" box, pixel counts far past the
+// frame (normalisation reaches past it) or short of it, and a file shorter
+// than its row says (for Z71 RGBW after its companion frame).
+support::TestHost programRows(const support::TempDir& dir) {
   support::TestHost host;
   host.rows = {support::writeProgram(dir, "eight.led", 8, 3072, 9), support::writeProgram(dir, "one.led", 1, 1024, 7),
                support::writeProgram(dir, "four.led", 4, 3072, 9), support::writeProgram(dir, "two.led", 2, 1024, 9),
@@ -33,11 +40,18 @@ std::vector<std::vector<uint8_t>> session(const support::TempDir& dir, int slots
   host.rows[3].pixels = "2000";
   host.rows[4].frames = "9";
   host.rows[5].pixels = "700";
+  return host;
+}
+
+using Outputs = std::vector<std::vector<uint8_t>>;
+
+// Two batches of every model over those rows, and a cancel, written with
+// `slots` writer slots: each card (or its error), the state after a card
+// that did not end whole and at the end of each batch.
+Outputs session(support::TestHost host, int slots) {
   EngineState state;
   state.writerSlots = slots;
-  std::vector<std::vector<uint8_t>> out;
-  // The card (or the error), and the state after a card that did not end
-  // whole and at the end of each batch.
+  Outputs out;
   auto convert = [&](OutputKind kind, int row) {
     const WriteResult r = writeCard(state, kind, row, host);
     out.push_back(r.kind == Kind::kWritten ? support::readBytes(r.cardPath) : std::vector<uint8_t>(r.error.begin(), r.error.end()));
@@ -61,9 +75,69 @@ std::vector<std::vector<uint8_t>> session(const support::TempDir& dir, int slots
   return out;
 }
 
+#ifdef _WIN32
+constexpr uint64_t kLimits[] = {0};  // no file size limit for a child here
+Outputs sessionInChild(const support::TestHost& host, int slots, uint64_t) { return session(host, slots); }
+#else
+constexpr uint64_t kLimits[] = {0, 20000, 150000, 600000};  // 0: none
+
+// session() in a child process whose files may not grow past `limit` bytes.
+Outputs sessionInChild(const support::TestHost& host, int slots, uint64_t limit) {
+  int fds[2];
+  if (::pipe(fds) != 0) return {};
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::close(fds[0]);
+    ::signal(SIGXFSZ, SIG_IGN);
+    const rlim_t bytes = limit > 0 ? rlim_t(limit) : RLIM_INFINITY;
+    const rlimit r{bytes, bytes};
+    if (::setrlimit(RLIMIT_FSIZE, &r) != 0) ::_exit(2);
+    std::string text;
+    for (const auto& o : session(host, slots)) {
+      const uint64_t size = o.size();
+      text.append(reinterpret_cast<const char*>(&size), sizeof size).append(o.begin(), o.end());
+    }
+    for (std::size_t at = 0; at < text.size();) {
+      const ssize_t n = ::write(fds[1], text.data() + at, text.size() - at);
+      if (n <= 0) ::_exit(3);
+      at += std::size_t(n);
+    }
+    ::_exit(0);
+  }
+  ::close(fds[1]);
+  std::string text;
+  char buffer[65536];
+  for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;) text.append(buffer, std::size_t(n));
+  ::close(fds[0]);
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the child ended with status " << status;
+  Outputs out;
+  for (std::size_t at = 0; at + 8 <= text.size();) {
+    uint64_t size = 0;
+    std::memcpy(&size, text.data() + at, 8);
+    at += 8;
+    out.emplace_back(text.begin() + std::ptrdiff_t(at), text.begin() + std::ptrdiff_t(std::min(at + size, text.size())));
+    at += size;
+  }
+  return out;
+}
+#endif
+
+// Without a file size limit, and with limits that stop cards in their first
+// frame block or frames later, while the next frames are being built: the
+// same cards and state with a ring of 1 and of 4 slots, so that after a
+// failed write the second batch is as the one-thread path makes it.
 TEST_F(CardWriterTest, BlocksWrittenOnASecondThreadGiveTheSameCardsAndState) {
-  const auto one = session(dir, 1);
-  EXPECT_EQ(session(dir, 4), one);
+  const support::TestHost host = programRows(dir);
+  for (uint64_t limit : kLimits) {
+    const Outputs one = sessionInChild(host, 1, limit);
+    const bool limited = std::any_of(one.begin(), one.end(), [](const std::vector<uint8_t>& o) {
+      return std::string(o.begin(), o.end()).rfind("Cannot write", 0) == 0;
+    });
+    EXPECT_EQ(limited, limit > 0) << "limit " << limit;
+    EXPECT_TRUE(sessionInChild(host, 4, limit) == one) << "limit " << limit;
+  }
 }
 
 // A refused or failed row leaves the old card as it was and no other file;
