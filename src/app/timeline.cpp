@@ -39,6 +39,7 @@ std::optional<std::string> frameRange(const TimelineRequest& request, int32_t av
   }
   out.firstFrame = request.firstFrame;
   out.frames = last - request.firstFrame + 1;
+  out.available = available;
   return std::nullopt;
 }
 

@@ -33,6 +33,7 @@ struct Timeline {
   int32_t pixels = 0;          // per port
   int32_t firstFrame = 1;
   int32_t frames = 0;
+  int32_t available = 0;       // the frames the file holds
   std::vector<uint8_t> rgb;
   std::vector<uint8_t> shown;
   std::string what;            // "card Z6, brightness 50" / "program file"

@@ -2,8 +2,10 @@
 
 #include <ctime>
 
+#include "app/card_verify.hpp"
 #include "app/settings_file.hpp"
 #include "base/decimal_text.hpp"
+#include "base/file_io.hpp"
 #include "base/platform.hpp"
 #include "project/readme.hpp"
 
@@ -244,7 +246,26 @@ void WindowModel::outputClicked(OutputKind kind) {
     case BatchDriver::Start::kStarted:
       break;
   }
+  lastBatch_ = kind;
   setMainButtonsEnabled(false);
+}
+
+std::optional<WindowModel::PreviewFiles> WindowModel::previewFiles(int row) const {
+  if (row < 1 || row >= table_.rowCount()) return std::nullopt;
+  const RowCells cells = table_.rowCells(row);
+  if (cells.path.empty() || cells.path == " ") return std::nullopt;
+  PreviewFiles files{cells.path, {}, {}};
+  const CardModel* model = lastBatch_ ? cardModel(*lastBatch_) : nullptr;
+  const std::optional<int32_t> ports = parseInteger(cells.ports);
+  // Z71 RGBW: one card for rows 1 and 2, named after row 1.
+  const bool rgbw = model != nullptr && model->kind == OutputKind::kZ71Rgbw;
+  if (model == nullptr || !ports || *ports < 1 || *ports > 8 || (rgbw && row != 1)) return files;
+  const int32_t used = portsUsedFor(*model, *ports, twoPortFlag(row) > 1);
+  const std::string card = placeOutput(cardName(cells.path, used, model->suffix));
+  if (!fileExists(card)) return files;
+  files.card = card;
+  if (rgbw && table_.rowCount() > 2) files.white = table_.rowCells(2).path;
+  return files;
 }
 
 void WindowModel::timerTick() {

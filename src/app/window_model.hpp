@@ -143,6 +143,16 @@ class WindowModel : private ConversionHost {
   int32_t progressPosition() const { return progressPosition_; }
   bool closeRequested() const { return closeRequested_; }
   bool multiModeOn() const { return controls_[ControlId::kMultiModeBox].checked; }
+  // The files a preview of row `row` reads: its program file and, when the
+  // last batch's model wrote a card for that row and it exists, the card
+  // (a Z71 RGBW card: also row 2's program, which gave the W column).
+  // Nothing for a row without a file. Reads no buffer and draws nothing.
+  struct PreviewFiles {
+    std::string program;
+    std::string card;
+    std::string white;
+  };
+  std::optional<PreviewFiles> previewFiles(int row) const;
   // Grid geometry set at window creation: widths of columns 0 .. 3, height of row 0.
   const std::array<int, 4>& gridColumnWidths() const { return columnWidths_; }
   int gridHeaderHeight() const { return headerHeight_; }
@@ -197,6 +207,7 @@ class WindowModel : private ConversionHost {
   int32_t progressMax_ = 100;
   int32_t progressPosition_ = 0;
   bool closeRequested_ = false;
+  std::optional<OutputKind> lastBatch_;  // the model of the last batch started
   std::array<int, 4> columnWidths_{71, 824, 71, 68};
   int headerHeight_ = 29;
   std::function<std::string()> dateTime_;

@@ -36,6 +36,7 @@
 #include "gui/app_icon.hpp"
 
 #include "gui/field_edit.hpp"
+#include "gui/preview_dialog.hpp"
 
 namespace led2vqn::gui {
 
@@ -163,17 +164,20 @@ struct ViewTexts {
   const char* about;
   const char* closeQuestion;
   const char* aboutText;  // %1 version, %2 settings file, %3 README link
+  const char* preview;
 };
 
 const ViewTexts& viewTexts(int32_t language) {
   static const ViewTexts english{
       "Cancel", "Help", "About led2vqn", "A conversion is running. Cancel it and close the window?",
       "<p><b>led2vqn %1</b></p><p>Converts LED program files (*.led) into controller card files (*.vqn).</p>"
-      "<p>Licence: MIT.</p><p>Settings file in use:<br>%2</p><p>%3</p>"};
+      "<p>Licence: MIT.</p><p>Settings file in use:<br>%2</p><p>%3</p>",
+      "Preview"};
   static const ViewTexts chinese{
       "取消", "帮助", "关于 led2vqn", "正在转换。要取消转换并关闭窗口吗？",
       "<p><b>led2vqn %1</b></p><p>把LED节目文件（*.led）转换为控制器卡文件（*.vqn）。</p>"
-      "<p>许可证：MIT。</p><p>正在使用的设置文件：<br>%2</p><p>%3</p>"};
+      "<p>许可证：MIT。</p><p>正在使用的设置文件：<br>%2</p><p>%3</p>",
+      "预览"};
   return language == kEnglish ? english : chinese;
 }
 
@@ -191,6 +195,7 @@ QString readmePath() {
 // two lower output buttons, Help right of the top row of buttons.
 constexpr QRect kCancelPlace(1064, 540, 108, 30);
 constexpr QRect kHelpPlace(1100, 8, 72, 28);
+constexpr QRect kPreviewPlace(996, 8, 96, 28);
 // Room reserved around the window on screen: a panel and a title bar (device pixels).
 constexpr int kPanelHeight = 48;
 constexpr int kTitleBarHeight = 32;
@@ -267,6 +272,14 @@ void MainWindow::createViewControls() {
   menu->addAction(QString(), QKeySequence(Qt::Key_F1), this, &MainWindow::showAbout);
   help_->setMenu(menu);
   addActions(menu->actions());  // F1 without opening the menu
+  preview_ = new QPushButton(this);
+  preview_->setObjectName(QStringLiteral("previewButton"));
+  preview_->setFont(buttonFont_);
+  preview_->setFocusPolicy(Qt::NoFocus);
+  connect(preview_, &QPushButton::clicked, this, [this] { previewRow(grid()->currentRow() + 1); });
+  connect(grid(), &QTableWidget::cellDoubleClicked, this, [this](int row, int) { previewRow(row + 1); });
+  auto* space = new QShortcut(QKeySequence(Qt::Key_Space), grid(), nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+  connect(space, &QShortcut::activated, this, [this] { previewRow(grid()->currentRow() + 1); });
 
   // Shortcuts act as a click on their button, only where it can be clicked.
   const auto shortcut = [this](QKeySequence keys, ControlId id) {
@@ -578,6 +591,22 @@ void MainWindow::refreshViewControls() {
   help_->setText(QString::fromUtf8(t.help));
   help_->setGeometry(kHelpPlace);
   help_->menu()->actions().front()->setText(QString::fromUtf8(t.about));
+  preview_->setText(QString::fromUtf8(t.preview));
+  preview_->setGeometry(kPreviewPlace);
+  preview_->setEnabled(!converting_ && model_.previewFiles(grid()->currentRow() + 1).has_value());
+}
+
+PreviewDialog* MainWindow::previewRow(int row) {
+  if (converting_) return nullptr;  // the model belongs to the converting thread
+  const std::optional<WindowModel::PreviewFiles> files = model_.previewFiles(row);
+  if (!files) return nullptr;
+  bool number = false;
+  const int fps = QString::fromStdString(model_.controls()[C::kSpeedField].text).toInt(&number);
+  const PreviewSource source{files->program, files->card, files->white, number ? fps : 25, language_};
+  auto* dialog = new PreviewDialog(source, model_.nibbleTable(), this);
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  dialog->show();
+  return dialog;
 }
 
 QRect MainWindow::placeOf(ControlId id) const {

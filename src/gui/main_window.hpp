@@ -13,7 +13,8 @@
 // row start and the message boxes across).
 //
 // What the view adds to the model's window: a Cancel button (and Escape)
-// while a batch runs, a Help button with About, the shortcuts Ctrl+O,
+// while a batch runs, a Help button with About, a Preview button (and a
+// double click on a row, Space in the grid), the shortcuts Ctrl+O,
 // Delete, Ctrl+Q and F1, program files dropped on the window, "2 ports"
 // boxes that follow the grid's scrolling, and a grid that gives up height
 // when the screen is too low for the whole window.
@@ -40,6 +41,7 @@ class QTableWidget;
 namespace led2vqn::gui {
 
 class CornerCaption;
+class PreviewDialog;
 
 class MainWindow : public QWidget {
   Q_OBJECT
@@ -69,6 +71,9 @@ class MainWindow : public QWidget {
   // Adds program files as the add handler does, one after the other
   // (dropped files, files named on the command line).
   void addFiles(const std::vector<std::string>& paths);
+  // Opens the preview of row `row` (1-based); nullptr when the row has no
+  // file or a row is being converted.
+  PreviewDialog* previewRow(int row);
   // Tests: called on the converting thread before each frame of a card.
   void setFrameHook(std::function<void(int32_t frame)> hook) { relay_.frameHook = std::move(hook); }
 
@@ -123,6 +128,7 @@ class MainWindow : public QWidget {
   int shrink_ = 0;  // height the grid gives up (and the controls below it move up)
   QPushButton* cancel_ = nullptr;
   QPushButton* help_ = nullptr;
+  QPushButton* preview_ = nullptr;
   std::array<QRect, kTwoPortsBoxCount + 1> boxPlaces_{};  // each box's place when not scrolled
   std::array<bool, kTwoPortsBoxCount + 1> boxVisible_{};  // the model's visibility of each box
   int32_t language_ = kEnglish;  // as last read from the model

@@ -12,6 +12,7 @@
 #include <mutex>
 
 #include "gui/gui_fixture.hpp"
+#include "gui/preview_dialog.hpp"
 #include "gui/qt_window_port.hpp"
 
 namespace led2vqn {
@@ -102,6 +103,21 @@ TEST_F(Screenshots, ChineseFileDialog) {
   dialog.show();
   QTest::qWait(300);
   save(dialog.grab().toImage(), "file-dialog-zh.png");
+}
+
+TEST_F(Screenshots, PreviewOfARowAndItsCard) {
+  open(shows);
+  add(shows + "/spring.led");
+  click(C::kOutputZ58Button);
+  runBatch();
+  gui::PreviewDialog* dialog = window->previewRow(1);
+  ASSERT_NE(dialog, nullptr);
+  dialog->slider()->setValue(11);
+  QTest::qWait(200);
+  save(dialog->grab().toImage(), "window-preview.png");
+  dialog->tabs()->setCurrentIndex(1);
+  QTest::qWait(200);
+  save(dialog->grab().toImage(), "window-preview-card.png");
 }
 
 }  // namespace
