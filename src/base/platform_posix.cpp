@@ -289,8 +289,9 @@ bool GbkEncoder::append(const char* ch, std::size_t n, std::string& out) {
   std::size_t outLeft = sizeof buffer;
   iconv(cd, nullptr, nullptr, nullptr, nullptr);
   const std::size_t r = iconv(cd, &in, &inLeft, &o, &outLeft);
-  // r > 0: an irreversible (approximate) conversion
-  if (r == static_cast<std::size_t>(-1) || inLeft != 0 || r > 0) return false;
+  // r > 0: an irreversible (approximate) conversion; no bytes at all: a
+  // character the converter drops (the tag characters), which GBK cannot hold
+  if (r == static_cast<std::size_t>(-1) || inLeft != 0 || r > 0 || o == buffer) return false;
   out.append(buffer, sizeof buffer - outLeft);
   return true;
 }

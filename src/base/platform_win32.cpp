@@ -269,12 +269,9 @@ namespace {
 
 // Where code page 936 and GBK as glibc's iconv knows it part (every other
 // character was compared): 936 gives bytes to the private-use characters
-// U+E000 .. U+F8FF, which iconv does not hold ('?'); iconv writes nothing
-// for the tag characters U+E0000 .. U+E007F, which 936 does not hold.
+// U+E000 .. U+F8FF, which iconv does not hold ('?').
 constexpr char32_t kPrivateUseFirst = 0xE000;
 constexpr char32_t kPrivateUseLast = 0xF8FF;
-constexpr char32_t kTagFirst = 0xE0000;
-constexpr char32_t kTagLast = 0xE007F;
 constexpr UINT kGbkCodePage = 936;
 
 char32_t codePointOf(const char* ch, std::size_t n) {
@@ -294,7 +291,6 @@ GbkEncoder::~GbkEncoder() = default;
 bool GbkEncoder::append(const char* ch, std::size_t n, std::string& out) {
   const char32_t c = codePointOf(ch, n);
   if (c >= kPrivateUseFirst && c <= kPrivateUseLast) return false;
-  if (c >= kTagFirst && c <= kTagLast) return true;
   wchar_t wide[2];
   int units = 1;
   if (c >= 0x10000) {
