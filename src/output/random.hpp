@@ -23,9 +23,10 @@ class Generator {
   // REQUIRES: 0 < scale < 2^31, n > 0.
   int32_t draw(uint32_t scale, int32_t n) {
     const uint64_t product = uint64_t{next()} * scale;
-    uint64_t q = product >> 32;
-    const uint64_t rest = product & 0xFFFFFFFFu;
-    if (rest > 0x80000000u || (rest == 0x80000000u && (q & 1))) ++q;
+    // Adding just under a half, and the last bit of the quotient, carries
+    // into the quotient exactly when the rest is above a half or is a half
+    // over an odd quotient; no branch, as the rest is as random as the seed.
+    const uint64_t q = (product + 0x7FFFFFFFu + ((product >> 32) & 1)) >> 32;
     // q <= scale < 2^31: a 32-bit remainder is exact and cheaper.
     return static_cast<int32_t>(static_cast<uint32_t>(q) % static_cast<uint32_t>(n));
   }
