@@ -7,7 +7,7 @@
 
 namespace led2vqn {
 
-WriteBehind::WriteBehind(AtomicFile& file, bool threaded) : file_(file) {
+WriteBehind::WriteBehind(AtomicFile& file, bool threaded, Finish finish) : file_(file), finish_(finish) {
   if (!threaded) return;
   try {
     thread_ = std::thread([this] { run(); });
@@ -27,11 +27,12 @@ WriteBehind::~WriteBehind() {
   thread_.join();
 }
 
-void WriteBehind::push(const uint8_t* data, std::size_t n) {
+void WriteBehind::push(uint8_t* data, std::size_t n) {
   if (!threaded_) {
     queue_[pushed_ % kMaxQueued] = Entry{data, n};
     ++pushed_;
     if (failure_) return;
+    if (finish_ != nullptr) finish_(data, n);
     if (std::optional<IoError> failure = file_.append(data, n)) {
       failure_ = std::move(failure);
     } else {
@@ -57,6 +58,7 @@ void WriteBehind::run() {
     // the block; the caller touches neither meanwhile.
     const Entry e = queue_[done_ % kMaxQueued];
     lock.unlock();
+    if (finish_ != nullptr) finish_(e.data, e.size);
     std::optional<IoError> failure = file_.append(e.data, e.size);
     lock.lock();
     if (failure) {

@@ -23,10 +23,13 @@ namespace led2vqn {
 class WriteBehind {
  public:
   static constexpr int kMaxQueued = 8;
+  // What is done to each block just before its write, on the thread that
+  // writes it (the last part of making it, taken off the caller's thread).
+  using Finish = void (*)(uint8_t* block, std::size_t n);
 
   // Starts the writer thread when `threaded` (and one can be started). The
   // thread blocks every signal: they reach the caller's thread.
-  WriteBehind(AtomicFile& file, bool threaded);
+  WriteBehind(AtomicFile& file, bool threaded, Finish finish = nullptr);
   // Drops what is still queued and waits for the thread to end.
   ~WriteBehind();
   WriteBehind(const WriteBehind&) = delete;
@@ -34,9 +37,10 @@ class WriteBehind {
 
   bool threaded() const { return threaded_; }
   // Queues n bytes at data, which must stay untouched until the block is
-  // written (waitForRoom or drain says so).
+  // written (waitForRoom or drain says so); `finish` runs on them first. A
+  // block queued after a failed write is neither finished nor written.
   // REQUIRES: fewer than kMaxQueued blocks unwritten.
-  void push(const uint8_t* data, std::size_t n);
+  void push(uint8_t* data, std::size_t n);
   // Waits until at most `unwritten` queued blocks are not yet written.
   // False when a write has failed.
   bool waitForRoom(int unwritten);
@@ -46,13 +50,14 @@ class WriteBehind {
 
  private:
   struct Entry {
-    const uint8_t* data = nullptr;
+    uint8_t* data = nullptr;
     std::size_t size = 0;
   };
 
   void run();
 
   AtomicFile& file_;
+  Finish finish_;
   bool threaded_ = false;
   Entry queue_[kMaxQueued];
   int64_t pushed_ = 0;              // blocks queued since the start

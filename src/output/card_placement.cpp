@@ -4,6 +4,10 @@
 #include <bit>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace led2vqn {
 
 namespace {
@@ -96,7 +100,29 @@ template <int P>
 void splitRuns(const uint8_t* frame, int32_t streamBytes, uint8_t* const* rows) {
   uint8_t* row[P];
   for (int q = 0; q < P; ++q) row[q] = rows[q];
-  for (int32_t u = 0; u < streamBytes; ++u) {
+  int32_t u = 0;
+#if defined(__SSE2__)
+  if constexpr (P == 8) {
+    // Eight runs of eight ports at a time: an 8 x 8 byte transpose.
+    for (; u + 8 <= streamBytes; u += 8) {
+      const uint8_t* at = frame + int64_t{u} * 8;
+      __m128i x[4];
+      for (int k = 0; k < 4; ++k) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + 16 * k));
+        x[k] = _mm_unpacklo_epi8(v, _mm_srli_si128(v, 8));  // runs 2k, 2k+1 side by side per port
+      }
+      const __m128i y0 = _mm_unpacklo_epi16(x[0], x[1]), y1 = _mm_unpackhi_epi16(x[0], x[1]);
+      const __m128i y2 = _mm_unpacklo_epi16(x[2], x[3]), y3 = _mm_unpackhi_epi16(x[2], x[3]);
+      const __m128i z[4] = {_mm_unpacklo_epi32(y0, y2), _mm_unpackhi_epi32(y0, y2), _mm_unpacklo_epi32(y1, y3),
+                            _mm_unpackhi_epi32(y1, y3)};  // ports 2k and 2k+1, eight runs each
+      for (int k = 0; k < 4; ++k) {
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(row[2 * k] + u), z[k]);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(row[2 * k + 1] + u), _mm_srli_si128(z[k], 8));
+      }
+    }
+  }
+#endif
+  for (; u < streamBytes; ++u) {
     for (int q = 0; q < P; ++q) row[q][u] = frame[int64_t{u} * P + q];
   }
 }
@@ -140,7 +166,18 @@ void splitPorts(const uint8_t* frame, int ports, int32_t streamBytes, uint8_t* c
 
 void buildPortBits(const uint8_t* stream, int32_t streamBytes, uint8_t* bits) {
   constexpr uint8_t kOnAbove = 100;
-  for (int32_t b = 0; b < streamBytes / 8; ++b) {
+  int32_t b = 0;
+#if defined(__SSE2__)
+  // Sixteen bytes at a time: x > 100 where x - 100 (saturating) is not 0.
+  const __m128i above = _mm_set1_epi8(static_cast<char>(kOnAbove)), zero = _mm_setzero_si128();
+  for (; b + 2 <= streamBytes / 8; b += 2) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(stream + 8 * b));
+    const int off = _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_subs_epu8(v, above), zero));
+    bits[b] = static_cast<uint8_t>(~off);
+    bits[b + 1] = static_cast<uint8_t>(~off >> 8);
+  }
+#endif
+  for (; b < streamBytes / 8; ++b) {
     const uint8_t* eight = stream + 8 * b;
     uint8_t v = 0;
     for (int k = 0; k < 8; ++k) v |= static_cast<uint8_t>((eight[k] > kOnAbove) << k);
@@ -256,11 +293,12 @@ PortGroup groupOf(const ColumnGeometry& g, EngineState& state, int ports, int fi
 }  // namespace
 
 void placeFrame(const ColumnGeometry& g, EngineState& state, int ports, int portsUsed,
-                int32_t blockShift, int32_t blockOffset, const ScaleTable& scale) {
+                int32_t blockShift, int32_t blockOffset, const ScaleTable& scale, uint8_t* into) {
   if (portsUsed != 1 && portsUsed != 2 && portsUsed != 4 && portsUsed != 8) return;
   const int perGroup = portsPerGroup(portsUsed);
+  uint8_t* work = into != nullptr ? into : state.work.data();
   for (int group = 0; group < groupCount(portsUsed); ++group) {
-    uint8_t* out = state.work.data() + groupStart(group, blockShift, blockOffset);
+    uint8_t* out = work + groupStart(group, blockShift, blockOffset);
     placeGroup(g, groupOf(g, state, ports, group * perGroup, perGroup), scale, out);
   }
 }

@@ -76,12 +76,18 @@ constexpr int32_t groupStart(int g, int32_t blockShift, int32_t blockOffset) {
   return g == 0 ? blockShift : blockOffset + blockShift;
 }
 
-// The placement of a whole frame into state.work for PortsUsed 1, 2, 4 or 8
-// (other counts place nothing). The sources are the normalised FrameBuffer
-// with P ports, or the port bits; the white column reads state.white.
+// The placement of a whole frame into state.work (or, with `into`, into a
+// buffer standing for it) for PortsUsed 1, 2, 4 or 8 (other counts place
+// nothing). The sources are the normalised FrameBuffer with P ports, or the
+// port bits; the white column reads state.white. Nothing placed is read.
 // REQUIRES: 1 <= ports <= 8, the groups fit in the WorkBuffer (card_model.cpp
-// checks this for every model).
+// checks this for every model), `into` holds placementEnd(...) bytes.
 void placeFrame(const ColumnGeometry& g, EngineState& state, int ports, int portsUsed,
-                int32_t blockShift, int32_t blockOffset, const ScaleTable& scale);
+                int32_t blockShift, int32_t blockOffset, const ScaleTable& scale, uint8_t* into = nullptr);
+
+// The end of the last byte placeFrame writes, from the start of the WorkBuffer.
+constexpr int64_t placementEnd(const ColumnGeometry& g, int portsUsed, int32_t blockShift, int32_t blockOffset) {
+  return groupStart(groupCount(portsUsed) - 1, blockShift, blockOffset) + groupBytes(g, portsPerGroup(portsUsed));
+}
 
 }  // namespace led2vqn

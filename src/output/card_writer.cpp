@@ -19,14 +19,18 @@
 //
 // The block is the start of the SectorBuffer after WorkBuffer 0 .. copy-1
 // went to SectorBuffer 2 onwards (copy = the model's copyBelow4/copyFrom4).
-// Only the block reaches the file, so each frame copies the block's part and
-// the rest of the copy is made once, after the last frame: the buffers end as
-// the whole copy in every frame would leave them.
+// Only the block reaches the file, and a frame writes the same WorkBuffer
+// bytes as the frames before it in the card (its fill and its groups), so
+// each frame is built straight into a block that holds the WorkBuffer as the
+// card found it; the last frame is built again in the WorkBuffer and the rest
+// of the copy is made once: the buffers end as the whole copy in every frame
+// would leave them.
 //
-// Frames are read and built in order on the caller's thread; their writes
-// may follow on a second thread, up to EngineState::writerSlots blocks behind
-// (so the file sees frame f's block after frame f+1 .. f+slots-1 were read).
-// What the file and the buffers end with does not depend on it.
+// Frames are read and built in order on the caller's thread; their check
+// bytes and writes may follow on a second thread, up to
+// EngineState::writerSlots blocks behind (so the file sees frame f's block
+// after frame f+1 .. f+slots-1 were read). What the file and the buffers end
+// with does not depend on it.
 //
 // Draws per card, in this order: HeadBlockOffset, BlockShift, BlockPerPort,
 // the header's (saveHead); per frame the 1024 WorkBuffer fills (all but J9),
@@ -204,20 +208,30 @@ void buildPortBitsOfFrame(EngineState& state, const RowNumbers& row) {
   for (int q = 0; q < row.ports; ++q) buildPortBits(state.whiteRow(q), row.streamBytes(), state.portBitRow(q));
 }
 
+// How a frame block is made.
+enum class BlockBuild {
+  kFromWork,  // in the WorkBuffer, then copied into the block with its check bytes
+  kInBlock,   // in the block itself, which stands for the WorkBuffer from byte 2
+              // (FrameRing::holdWork) and whose check bytes the writer sets
+};
+
 // Frame f is normalised in the FrameBuffer: build its block at `block`. The
 // SectorBuffer is left alone; finishFrames puts the last block there.
-void convertFrame(EngineState& state, const CardPlan& plan, const ScaleTable& scale, uint8_t* block) {
+void convertFrame(EngineState& state, const CardPlan& plan, const ScaleTable& scale, uint8_t* block,
+                  BlockBuild build) {
   const CardModel& m = *plan.model;
+  uint8_t* work = build == BlockBuild::kInBlock ? block + 2 : state.work.data();
   if (m.geometry.source == PixelSource::kPortBits) buildPortBitsOfFrame(state, plan.row);
   if (m.fillsWork) {
     uint8_t fill[kWorkFillBytes];  // drawn apart from the WorkBuffer, whose stores could alias the seed
     for (uint8_t& b : fill) b = static_cast<uint8_t>(state.rng.draw(1024, 215));
-    std::memcpy(state.work.data(), fill, sizeof fill);
+    std::memcpy(work, fill, sizeof fill);
   }
-  placeFrame(m.geometry, state, plan.row.ports, plan.portsUsed, plan.blockShift, plan.blockOffset, scale);
+  placeFrame(m.geometry, state, plan.row.ports, plan.portsUsed, plan.blockShift, plan.blockOffset, scale, work);
   block[0] = static_cast<uint8_t>(state.rng.byte(200) + 37);
   block[1] = static_cast<uint8_t>(state.rng.byte(200) + 23);
   if (plan.portsUsed < 4) state.rng.byte(200);
+  if (build == BlockBuild::kInBlock) return;
   // The block's share of the copy; its last two bytes become check bytes.
   std::memcpy(block + 2, state.work.data(), std::size_t(plan.blockBytes - 4));
   setCheckBytes(block, std::size_t(plan.blockBytes));
@@ -228,7 +242,7 @@ void convertFrame(EngineState& state, const CardPlan& plan, const ScaleTable& sc
 struct FrameSlot {
   uint8_t* program = nullptr;        // the program frame as read
   uint8_t* companion = nullptr;      // RGBW: the companion frame as read
-  uint8_t* block = nullptr;          // the frame block
+  uint8_t* block = nullptr;          // the frame block (and the placement's bytes past it)
   uint8_t* frameTail = nullptr;      // FrameBuffer tail bytes before the frame
   uint8_t* companionTail = nullptr;  // CompanionBuffer tail bytes before the frame
   uint8_t* whiteHeads = nullptr;     // RGBW: bytes 0 .. 49 of the white rows before the frame
@@ -244,12 +258,17 @@ struct FrameSlot {
 class FrameRing {
  public:
   FrameRing(int inFlight, const CardPlan& plan, const Companion& companion)
-      : inFlight_(inFlight), frameTail_(tailOf(plan.row)), companionTail_(companion.tail()) {
+      : inFlight_(inFlight), blockBytes_(std::size_t(plan.blockBytes)), frameTail_(tailOf(plan.row)),
+        companionTail_(companion.tail()) {
     const int count = inFlight + 1;
     const bool white = plan.model->geometry.whiteColumn >= 0;
     const std::size_t whiteHeads = white ? kWhiteRows * kClearedWhiteBytes : 0;
+    // A block built in place takes the placement's bytes past its end too.
+    const auto placed = std::size_t(
+        2 + placementEnd(plan.model->geometry, plan.portsUsed, plan.blockShift, plan.blockOffset));
+    const std::size_t blockSpace = std::max(std::size_t(plan.blockBytes), placed);
     const std::size_t perSlot = std::size_t(plan.row.frameLength) + std::size_t(companion.frameLength()) +
-                                std::size_t(plan.blockBytes) + frameTail_.size() + companionTail_.size() + whiteHeads;
+                                blockSpace + frameTail_.size() + companionTail_.size() + whiteHeads;
     bytes_.reset(new uint8_t[perSlot * std::size_t(count)]);
     uint8_t* at = bytes_.get();
     auto take = [&at](std::size_t n) {
@@ -261,7 +280,7 @@ class FrameRing {
       FrameSlot& s = slots_[i];
       s.program = take(std::size_t(plan.row.frameLength));
       s.companion = take(std::size_t(companion.frameLength()));
-      s.block = take(std::size_t(plan.blockBytes));
+      s.block = take(blockSpace);
       s.frameTail = take(frameTail_.size());
       s.companionTail = take(companionTail_.size());
       s.whiteHeads = take(whiteHeads);
@@ -270,6 +289,12 @@ class FrameRing {
 
   int inFlight() const { return inFlight_; }
   FrameSlot& of(int32_t f) { return slots_[f % (inFlight_ + 1)]; }
+
+  // Every block takes the WorkBuffer as it is before the first frame: what a
+  // frame does not write there stays so for the whole card.
+  void holdWork(const EngineState& state) {
+    for (int i = 0; i <= inFlight_; ++i) std::memcpy(slots_[i].block + 2, state.work.data(), blockBytes_ - 4);
+  }
 
   // Keeps what frame f may change beyond what it rebuilds whole.
   void saveBefore(const EngineState& state, FrameSlot& s) const {
@@ -295,6 +320,7 @@ class FrameRing {
 
  private:
   int inFlight_;
+  std::size_t blockBytes_;
   TailBytes frameTail_;
   TailBytes companionTail_;
   std::unique_ptr<uint8_t[]> bytes_;
@@ -337,7 +363,9 @@ class FrameLoop {
       return out;
     }
     const bool white = plan_.model->geometry.whiteColumn >= 0;
-    WriteBehind writer(card, ring_.inFlight() > 1);
+    WriteBehind writer(card, ring_.inFlight() > 1,
+                       [](uint8_t* block, std::size_t n) { setCheckBytes(block, n); });
+    ring_.holdWork(state_);
     int32_t built = 0;
     for (int32_t f = 1; f <= plan_.framesWritten; ++f) {
       if (host.cancelRequested()) {
@@ -368,7 +396,7 @@ class FrameLoop {
       // when it is computed again at the end.
       normaliseFrameFrom(s.program, plan_.row.frameLength, state_.frame.data(), plan_.row.ports,
                          plan_.row.slotsPerPort() + 1, portsRead());
-      convertFrame(state_, plan_, scale_, s.block);
+      convertFrame(state_, plan_, scale_, s.block, BlockBuild::kInBlock);
       writer.push(s.block, std::size_t(plan_.blockBytes));
       built = f;
     }
@@ -377,8 +405,9 @@ class FrameLoop {
     // The first failure in frame order is a failed write: nothing after its
     // frame counts, a failed read included.
     const int32_t last = writeFailure ? static_cast<int32_t>(written) + 1 : built;
-    // The last frame that counts is computed again, whole, over what the
-    // frames after it (if any) left: the buffers end as it leaves them.
+    // The last frame that counts is computed again, whole and in the
+    // WorkBuffer, over what the frames after it (if any) left: the buffers
+    // end as it leaves them.
     if (last > 0) {
       rebuild(last);
       finish(last);
@@ -418,7 +447,7 @@ class FrameLoop {
     if (plan_.model->geometry.whiteColumn >= 0) companion_.apply(state_, s.companionRead ? s.companion : nullptr);
     normaliseFrameFrom(s.program, plan_.row.frameLength, state_.frame.data(), plan_.row.ports,
                        plan_.row.slotsPerPort() + 1);
-    convertFrame(state_, plan_, scale_, s.block);
+    convertFrame(state_, plan_, scale_, s.block, BlockBuild::kFromWork);
   }
 
   // The ports of the normalised frame the placement reads: the Z6 port bits
