@@ -102,6 +102,10 @@ std::string currentFolder();
 std::string programFolder();
 // The per-user folder for settings ($XDG_CONFIG_HOME or ~/.config; %APPDATA%), or "".
 std::string userConfigFolder();
+// That folder as people write it ("~/.config"; "%APPDATA%"), and the
+// environment variables that name it ("HOME or XDG_CONFIG_HOME"; "APPDATA").
+extern const char* const kUserConfigFolderSpelling;
+extern const char* const kUserConfigFolderVariables;
 // An environment variable in UTF-8, nullopt when unset.
 std::optional<std::string> environmentVariable(const char* name);
 

@@ -248,6 +248,9 @@ std::string userConfigFolder() {
   return std::string();
 }
 
+const char* const kUserConfigFolderSpelling = "~/.config";
+const char* const kUserConfigFolderVariables = "HOME or XDG_CONFIG_HOME";
+
 std::tm localTime(std::time_t when) {
   std::tm local{};
   localtime_r(&when, &local);

@@ -259,6 +259,9 @@ std::string userConfigFolder() {
   return std::string();
 }
 
+const char* const kUserConfigFolderSpelling = "%APPDATA%";
+const char* const kUserConfigFolderVariables = "APPDATA";
+
 std::tm localTime(std::time_t when) {
   std::tm local{};
   localtime_s(&local, &when);
@@ -356,7 +359,11 @@ BOOL WINAPI removeTemporariesAndExit(DWORD event) {
   for (PendingTemporary& p : pending) {
     if (p.state.load() == kHeld) DeleteFileW(p.path);
   }
-  ExitProcess(event == CTRL_CLOSE_EVENT ? kClosedStatus : kInterruptedStatus);
+  // Ended at once, as _exit does: ExitProcess would first flush the C
+  // library's streams, and wait for ever on one that the interrupted thread
+  // holds while it writes to a full pipe.
+  TerminateProcess(GetCurrentProcess(), event == CTRL_CLOSE_EVENT ? kClosedStatus : kInterruptedStatus);
+  return TRUE;
 }
 
 }  // namespace

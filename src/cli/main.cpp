@@ -20,9 +20,12 @@
 namespace led2vqn::cli {
 namespace {
 
-constexpr const char* kSettingsHelp =
-    "settings file (default: $LED2VQN_SETTINGS, else Gcode.sdc beside the program when it holds more than 32 "
-    "bytes, else ~/.config/led2vqn/Gcode.sdc)";
+std::string settingsHelp() {
+  const std::string perUser = std::string(platform::kUserConfigFolderSpelling) + platform::kSeparator + "led2vqn" +
+                              platform::kSeparator + "Gcode.sdc";
+  return "settings file (default: $LED2VQN_SETTINGS, else Gcode.sdc beside the program when it holds more than 32 "
+         "bytes, else " + perUser + ")";
+}
 
 const char* kExitStatusHelp =
     "Exit status: convert 0 when every file became a card and only the completion message was shown, 1 otherwise; "
@@ -35,7 +38,7 @@ const char* kExitStatusHelp =
 struct SettingsOption {
   std::string value;
   std::vector<CLI::Option*> options;
-  void addTo(CLI::App& app) { options.push_back(app.add_option("--settings", value, kSettingsHelp)->expected(1)); }
+  void addTo(CLI::App& app) { options.push_back(app.add_option("--settings", value, settingsHelp())->expected(1)); }
   std::optional<std::string> given() const {
     for (const CLI::Option* o : options) {
       if (o->count() > 0) return value;

@@ -72,7 +72,9 @@ int runSettings(const std::optional<std::string>& settings, const std::optional<
       return usageError("--import " + *importFrom + ": not an existing regular file");
     }
     const std::string target = perUserSettingsPath();
-    if (target.empty()) return usageError("--import: no home folder is known (set HOME or XDG_CONFIG_HOME)");
+    if (target.empty()) {
+      return usageError(std::string("--import: no per-user folder is known (set ") + platform::kUserConfigFolderVariables + ")");
+    }
     std::error_code ignored;
     std::filesystem::create_directories(pathOfUtf8(target).parent_path(), ignored);
     if (auto e = copyWhole(*importFrom, target)) {
