@@ -260,6 +260,39 @@ void placeColumns(const ColumnGeometry& g, const PortGroup& group, const ScaleTa
   }
 }
 
+// Both groups of PortsUsed 8 in one pass, when the second does not reach
+// back into the first (so the order of the stores does not matter): the
+// eight ports of a channel side by side in the frame, read with one load.
+template <int W>
+void placeColumnPairs(const ColumnGeometry& g, const PortGroup& first, const PortGroup& second,
+                      const ScaleTable& t, uint8_t* out, uint8_t* outSecond) {
+  const int32_t columns = g.columns, lines = g.lines, whiteColumn = g.whiteColumn;
+  const int64_t step = first.step;
+  const int64_t lineBytes = int64_t{g.stride} * step;
+  const uint8_t* white[4];
+  const uint8_t* whiteSecond[4];
+  for (int i = 0; i < 4; ++i) white[i] = first.white[i], whiteSecond[i] = second.white[i];
+  for (int32_t c = 0; c < columns; ++c) {
+    if (c == whiteColumn) {
+      for (int32_t line = lines - 1; line >= 0; --line) {
+        for (int32_t e = 0; e < W; ++e) {
+          out = emit<4>(white, line, t, out);
+          outSecond = emit<4>(whiteSecond, line, t, outSecond);
+        }
+      }
+      continue;
+    }
+    const uint8_t* column = first.base[0] + int64_t{W} * c * step;
+    for (int32_t line = lines - 1; line >= 0; --line) {
+      const uint8_t* at = column + line * lineBytes;
+      for (int32_t e = W - 1; e >= 0; --e) {
+        out = emitAdjacent(at + e * step, t, out);
+        outSecond = emitAdjacent(at + e * step + 4, t, outSecond);
+      }
+    }
+  }
+}
+
 // One group laid out at `out` as the table in the header says.
 void placeGroup(const ColumnGeometry& g, const PortGroup& group, const ScaleTable& scale, uint8_t* out) {
   const bool pairs = g.width == 2;
@@ -297,6 +330,14 @@ void placeFrame(const ColumnGeometry& g, EngineState& state, int ports, int port
   if (portsUsed != 1 && portsUsed != 2 && portsUsed != 4 && portsUsed != 8) return;
   const int perGroup = portsPerGroup(portsUsed);
   uint8_t* work = into != nullptr ? into : state.work.data();
+  if (portsUsed == 8 && ports == 8 && g.source == PixelSource::kFrame && blockOffset >= groupBytes(g, 4)) {
+    const PortGroup first = groupOf(g, state, ports, 0, 4), second = groupOf(g, state, ports, 4, 4);
+    uint8_t* out = work + groupStart(0, blockShift, blockOffset);
+    uint8_t* outSecond = work + groupStart(1, blockShift, blockOffset);
+    g.width == 2 ? placeColumnPairs<2>(g, first, second, scale, out, outSecond)
+                 : placeColumnPairs<1>(g, first, second, scale, out, outSecond);
+    return;
+  }
   for (int group = 0; group < groupCount(portsUsed); ++group) {
     uint8_t* out = work + groupStart(group, blockShift, blockOffset);
     placeGroup(g, groupOf(g, state, ports, group * perGroup, perGroup), scale, out);
