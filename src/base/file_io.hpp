@@ -58,6 +58,9 @@ class AtomicFile {
   std::optional<IoError> append(const uint8_t* data, std::size_t n);
   // Writes n bytes at an offset (the file grows as needed).
   std::optional<IoError> writeAt(uint64_t offset, const uint8_t* data, std::size_t n);
+  // Space for the first `bytes` bytes set aside ahead of their writes, where
+  // the file system does so (platform::File::reserve).
+  void reserve(uint64_t bytes) { file_.reserve(bytes); }
   std::optional<IoError> commit();
   void abandon();
   const std::string& target() const { return target_; }

@@ -56,6 +56,10 @@ class File {
   std::optional<SystemError> readAt(uint64_t offset, uint8_t* into, std::size_t n, std::size_t& got) const;
   // One write at offset: `written` may fall short of n.
   std::optional<SystemError> writeAt(uint64_t offset, const uint8_t* data, std::size_t n, std::size_t& written);
+  // Asks the file system for the space of bytes 0 .. bytes-1 ahead of their
+  // writes, the size unchanged; where it cannot or will not, nothing happens
+  // and the writes go on as they would have.
+  void reserve(uint64_t bytes);
   // Closes the file; an error is a write that did not reach it.
   std::optional<SystemError> close();
 

@@ -108,6 +108,16 @@ std::optional<SystemError> File::openRegular(const std::string& path, Access acc
   return std::nullopt;
 }
 
+void File::reserve(uint64_t bytes) {
+#if defined(__linux__) && !defined(__EMSCRIPTEN__)
+  // Writes into blocks set aside at once skip the per-page reservation of
+  // delayed allocation. Beyond the size, so no file size limit is met here.
+  if (handle_ != kNoHandle) ::fallocate(fdOf(handle_), FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(bytes));
+#else
+  (void)bytes;
+#endif
+}
+
 std::optional<SystemError> File::createBeside(const std::string& target, std::string& tempPath) {
   close();
   const std::size_t slash = lastSeparator(target);

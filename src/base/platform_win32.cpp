@@ -157,6 +157,8 @@ std::optional<SystemError> File::writeAt(uint64_t offset, const uint8_t* data, s
   return std::nullopt;
 }
 
+void File::reserve(uint64_t) {}
+
 std::optional<SystemError> File::close() {
   if (handle_ == kNoHandle) return std::nullopt;
   const HANDLE h = handleOf(handle_);

@@ -560,6 +560,7 @@ WriteResult writeCard(EngineState& state, OutputKind kind, int row, ConversionHo
       return failed(result, notAnInteger(brightness));
   }
   if (auto e = card.append(sector, kSectorBytes)) return failed(result, e->text);
+  card.reserve(kSectorBytes + uint64_t(plan.framesWritten) * uint64_t(plan.blockBytes));
 
   // The brightness read for the header holds for every frame: nothing can
   // change the field while a card is written.
