@@ -79,7 +79,7 @@ Outputs session(support::TestHost host, int slots) {
 constexpr uint64_t kLimits[] = {0};  // no file size limit for a child here
 Outputs sessionInChild(const support::TestHost& host, int slots, uint64_t) { return session(host, slots); }
 #else
-constexpr uint64_t kLimits[] = {0, 20000, 150000, 600000};  // 0: none
+constexpr uint64_t kLimits[] = {0, 150000, 600000};  // 0: none
 
 // session() in a child process whose files may not grow past `limit` bytes.
 Outputs sessionInChild(const support::TestHost& host, int slots, uint64_t limit) {
@@ -124,8 +124,8 @@ Outputs sessionInChild(const support::TestHost& host, int slots, uint64_t limit)
 }
 #endif
 
-// Without a file size limit, and with limits that stop cards in their first
-// frame block or frames later, while the next frames are being built: the
+// Without a file size limit, and with limits that stop cards a frame or
+// several frames in, while the next frames are being built: the
 // same cards and state with a ring of 1 and of 4 slots, so that after a
 // failed write the second batch is as the one-thread path makes it.
 TEST_F(CardWriterTest, BlocksWrittenOnASecondThreadGiveTheSameCardsAndState) {
