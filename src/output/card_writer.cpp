@@ -263,10 +263,10 @@ class FrameRing {
     const int count = inFlight + 1;
     const bool white = plan.model->geometry.whiteColumn >= 0;
     const std::size_t whiteHeads = white ? kWhiteRows * kClearedWhiteBytes : 0;
-    // A block built in place takes the placement's bytes past its end too.
+    // A block built in place takes the fill's and the placement's bytes past its end too.
     const auto placed = std::size_t(
         2 + placementEnd(plan.model->geometry, plan.portsUsed, plan.blockShift, plan.blockOffset));
-    const std::size_t blockSpace = std::max(std::size_t(plan.blockBytes), placed);
+    const std::size_t blockSpace = std::max({std::size_t(plan.blockBytes), placed, std::size_t{2 + kWorkFillBytes}});
     const std::size_t perSlot = std::size_t(plan.row.frameLength) + std::size_t(companion.frameLength()) +
                                 blockSpace + frameTail_.size() + companionTail_.size() + whiteHeads;
     bytes_.reset(new uint8_t[perSlot * std::size_t(count)]);
