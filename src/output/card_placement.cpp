@@ -25,8 +25,10 @@ uint32_t planesOf(uint8_t v) {
 
 ScaleTable tableOf(int32_t brightness) {
   ScaleTable t;
+  t.identity = true;
   for (int x = 0; x < 256; ++x) {
     t.value[x] = static_cast<uint8_t>((int64_t{x} * brightness) / 100);
+    t.identity = t.identity && t.value[x] == x;
     for (int i = 0; i < 4; ++i) t.planes[i][x] = planesOf(t.value[x]) << i;
   }
   return t;
@@ -208,11 +210,12 @@ inline void storePacked(const ScaleTable& t, uint32_t a, uint32_t b, uint32_t c,
 }
 
 // Stores the value of one channel (N = 1) or its four ports packed with
-// BitPlanePack (N = 4); src[i][at] is port i's source byte.
-template <int N>
+// BitPlanePack (N = 4); src[i][at] is port i's source byte. Unscaled: the
+// table is the identity.
+template <int N, bool Unscaled = false>
 inline uint8_t* emit(const uint8_t* const* src, int64_t at, const ScaleTable& t, uint8_t* out) {
   if constexpr (N == 1) {
-    *out = t.value[src[0][at]];
+    *out = Unscaled ? src[0][at] : t.value[src[0][at]];
   } else {
     storePacked(t, src[0][at], src[1][at], src[2][at], src[3][at], out);
   }
@@ -230,10 +233,10 @@ inline uint8_t* emitAdjacent(const uint8_t* src, const ScaleTable& t, uint8_t* o
 }
 
 // N = 1: one port; N = 4: four ports packed, side by side in the source
-// when Adjacent; W channels per column (the geometry's width). Everything the
-// loops read but the table is copied to locals first, so that the byte
-// stores cannot alias it.
-template <int N, int W, bool Adjacent = false>
+// when Adjacent; W channels per column (the geometry's width); Unscaled when
+// the table is the identity. Everything the loops read but the table is
+// copied to locals first, so that the byte stores cannot alias it.
+template <int N, int W, bool Adjacent = false, bool Unscaled = false>
 void placeColumns(const ColumnGeometry& g, const PortGroup& group, const ScaleTable& t, uint8_t* out) {
   const int32_t columns = g.columns, lines = g.lines, whiteColumn = g.whiteColumn;
   constexpr int32_t width = W;
@@ -245,7 +248,7 @@ void placeColumns(const ColumnGeometry& g, const PortGroup& group, const ScaleTa
   for (int32_t c = 0; c < columns; ++c) {
     if (c == whiteColumn) {
       for (int32_t line = lines - 1; line >= 0; --line) {
-        for (int32_t e = 0; e < width; ++e) out = emit<N>(white, line, t, out);
+        for (int32_t e = 0; e < width; ++e) out = emit<N, Unscaled>(white, line, t, out);
       }
       continue;
     }
@@ -254,7 +257,7 @@ void placeColumns(const ColumnGeometry& g, const PortGroup& group, const ScaleTa
       const int64_t lineAt = line * lineBytes;
       for (int32_t e = width - 1; e >= 0; --e) {
         out = Adjacent ? emitAdjacent(column[0] + lineAt + e * step, t, out)
-                       : emit<N>(column, lineAt + e * step, t, out);
+                       : emit<N, Unscaled>(column, lineAt + e * step, t, out);
       }
     }
   }
@@ -300,6 +303,8 @@ void placeGroup(const ColumnGeometry& g, const PortGroup& group, const ScaleTabl
     pairs ? placeColumns<4, 2, true>(g, group, scale, out) : placeColumns<4, 1, true>(g, group, scale, out);
   } else if (group.ports == 4) {
     pairs ? placeColumns<4, 2>(g, group, scale, out) : placeColumns<4, 1>(g, group, scale, out);
+  } else if (scale.identity) {
+    pairs ? placeColumns<1, 2, false, true>(g, group, scale, out) : placeColumns<1, 1, false, true>(g, group, scale, out);
   } else {
     pairs ? placeColumns<1, 2>(g, group, scale, out) : placeColumns<1, 1>(g, group, scale, out);
   }

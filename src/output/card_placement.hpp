@@ -34,6 +34,7 @@ namespace led2vqn {
 // as planes[0][in1] | planes[1][in2] | planes[2][in3] | planes[3][in4].
 struct ScaleTable {
   std::array<uint8_t, 256> value{};
+  bool identity = false;  // value[x] == x for every x
   std::array<std::array<uint32_t, 256>, 4> planes{};
 };
 ScaleTable brightnessTable(int32_t brightness);
