@@ -4,7 +4,8 @@ set -euo pipefail
 packages=(cmake g++ make python3 libgtest-dev libbenchmark-dev qt6-base-dev libcli11-dev
           fonts-wqy-microhei xvfb xauth clang libclang-rt-14-dev libstb-dev emscripten chromium nodejs
           g++-mingw-w64-x86-64-posix wine wine64 zip qt6-svg-dev qt6-translations-l10n
-          desktop-file-utils appstream lintian help2man shared-mime-info)
+          desktop-file-utils appstream lintian help2man shared-mime-info
+          ninja-build librsvg2-bin x11-apps xdotool)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
