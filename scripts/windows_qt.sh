@@ -34,6 +34,12 @@ if [ ! -d qtbase ]; then
   mv qtbase-unpack qtbase
 fi
 
+# Qt 6.4 builds its DirectWrite font database only with Direct2D, which is
+# off here, but the Windows platform plugin asks for it regardless: the
+# plugin keeps to the GDI font database, its default, as in later Qt.
+sed -i 's/^#if QT_CONFIG(directwrite3)$/#if QT_CONFIG(directwrite3) \&\& QT_CONFIG(direct2d)/' \
+  qtbase/src/plugins/platforms/windows/qwindowsintegration.cpp
+
 # The toolchain: mingw-w64's posix compilers, libraries from its sysroot only.
 cat >toolchain.cmake <<'TOOLCHAIN'
 set(CMAKE_SYSTEM_NAME Windows)
