@@ -13,6 +13,10 @@ set(CMAKE_RC_COMPILER ${MINGW_TRIPLET}-windres)
 # would shadow mingw's. CLI11 (header-only) comes from a staging folder that
 # holds nothing but its CLI/ headers (LED2VQN_CLI11_HEADERS).
 set(CMAKE_FIND_ROOT_PATH /usr/${MINGW_TRIPLET})
+# The window's build (scripts/windows_gui.sh) adds the Qt built for Windows.
+if(LED2VQN_QT_MINGW)
+  list(APPEND CMAKE_FIND_ROOT_PATH ${LED2VQN_QT_MINGW})
+endif()
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

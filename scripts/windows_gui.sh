@@ -25,7 +25,7 @@ LED2VQN_QT_MINGW="$qt" scripts/windows_qt.sh
 echo "Qt for Windows: ready in $qt ($(( $(date +%s) - started )) s)"
 
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_PREFIX_PATH="$qt" -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+  -DLED2VQN_QT_MINGW="$qt" -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
   -DLED2VQN_GUI=ON -DLED2VQN_TESTS=OFF -DLED2VQN_BENCH=OFF >/dev/null
 cmake --build "$build" --target led2vqn-gui -j"$(nproc)"
 scripts/windows_release.sh >/dev/null   # build-win/led2vqn.exe
@@ -44,6 +44,7 @@ for dll in libstdc++-6.dll libgcc_s_seh-1.dll; do
   cp "$(x86_64-w64-mingw32-g++-posix -print-file-name=$dll)" "$stage/bin/"
 done
 cp /usr/x86_64-w64-mingw32/lib/libwinpthread-1.dll "$stage/bin/"
+x86_64-w64-mingw32-strip --strip-unneeded "$stage"/bin/*.exe "$stage"/bin/*.dll "$stage"/plugins/*/*.dll
 cp /usr/share/qt6/translations/qtbase_zh_CN.qm "$stage/translations/"
 printf '[Paths]\r\nPrefix = ..\r\nPlugins = plugins\r\nTranslations = translations\r\n' >"$stage/bin/qt.conf"
 cp README.md LICENSE docs/windows.md "$stage/share/doc/led2vqn/"

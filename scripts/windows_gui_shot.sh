@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Run by scripts/windows_gui.sh inside xvfb-run: starts bin\led2vqn-gui.exe
 # of the release folder $LED2VQN_STAGE under wine with the examples of
-# $LED2VQN_SHOT added (settings: its Gcode.sdc), waits for the window, and
+# $LED2VQN_SHOT added (spring.led, autumn.led; settings: its Gcode.sdc), waits for the window, and
 # writes the window's picture to $LED2VQN_OUT (PNG). LED2VQN_LANGUAGE=zh
 # shows it in Chinese (the settings file's language byte).
 set -euo pipefail
@@ -11,10 +11,13 @@ if [ "${LED2VQN_LANGUAGE:-en}" = zh ]; then
 fi
 wineserver -p 2>/dev/null
 trap 'wineserver -k 2>/dev/null' EXIT
-LED2VQN_SETTINGS=Gcode.sdc wine "$LED2VQN_STAGE/bin/led2vqn-gui.exe" *.led >/dev/null 2>&1 &
+LED2VQN_SETTINGS=Gcode.sdc wine "$LED2VQN_STAGE/bin/led2vqn-gui.exe" spring.led autumn.led >/dev/null 2>&1 &
 window=
 for _ in $(seq 600); do
-  window=$(xdotool search --onlyvisible --name led2vqn 2>/dev/null | head -1) && [ -n "$window" ] && break
+  # The first visible window that is not wine's input method window.
+  window=$(xdotool search --onlyvisible --name . 2>/dev/null | while read -r w; do
+             [ "$(xdotool getwindowname "$w")" != "Default IME" ] && echo "$w"; done | head -1 || true)
+  [ -n "$window" ] && break
   sleep 0.2
 done
 [ -n "$window" ] || { echo "no window appeared" >&2; exit 1; }
