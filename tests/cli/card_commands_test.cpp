@@ -117,6 +117,17 @@ TEST_F(CardCommandsTest, EveryPatternReadsBackAndPlaysAsDrawn) {
       }
     }
   }
+  // Port k blinks k times (a step of 25 frames lit, one dark), then keeps a colour of its own.
+  const samples::WiringShape ports{WiringKind::kPorts, 4, 30};
+  const std::array<uint8_t, 3> white{255, 255, 255}, dark{0, 0, 0};
+  for (int q = 0; q < 4; ++q) {
+    for (int b = 0; b <= q; ++b) {
+      EXPECT_EQ(samples::wiringPixel(ports, q, 0, 1 + 50 * b), white) << q;
+      EXPECT_EQ(samples::wiringPixel(ports, q, 0, 26 + 50 * b), dark) << q;
+    }
+    const std::array<uint8_t, 3> own = samples::wiringPixel(ports, q, 0, 1 + 50 * (q + 1));
+    EXPECT_TRUE(own != white && own != dark) << q;
+  }
   dir.write("empty.sdc", {});
   EXPECT_EQ(runCli(dir.path(), "pattern ramp --ports 1 --pixels 5 --settings empty.sdc -o e.led").status, 2);
   EXPECT_FALSE(fileExists(dir.file("e.led")));
