@@ -4,6 +4,7 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -109,6 +110,14 @@ TEST_F(ModeFileTest, PeriodZeroLeavesTheSpeedAndThePlainLayoutGivesOnlyTheFrames
   model.setFieldText(C::kBrightnessField, "77");
   model.readModeFile(dir.write("p.vqn", plain));
   EXPECT_EQ(shown(), (Strings{"1", "1234", "9.5", "77", "1", "1234", "1", "Total 1234 frames"}));
+  // Byte 16 alone tells the layouts apart: up to 2 plain, from 3 on the frame count is elsewhere.
+  for (auto [b15, b16, plainLayout] : {std::tuple{3, 2, true}, {0, 3, false}}) {
+    plain[15] = static_cast<uint8_t>(b15), plain[16] = static_cast<uint8_t>(b16);
+    setCheckBytes(plain.data(), 512);
+    model.readModeFile(dir.write("p.vqn", plain));
+    EXPECT_EQ(model.modeState().frameLimit == (b15 << 24 | 1234), plainLayout) << b16;
+    EXPECT_EQ(modeFileFrames(plain.data()) == (b15 << 24 | 1234), plainLayout) << b16;
+  }
 }
 
 TEST_F(ModeFileTest, RefusalsLeaveTheFileAndTheWindowAsTheyWere) {
