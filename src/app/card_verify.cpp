@@ -34,11 +34,6 @@ PlayRule::PlayRule(const CardModel& model, int32_t brightness)
     : onOff_(model.geometry.source == PixelSource::kPortBits),
       scale_(model.geometry.scaled ? brightnessTable(brightness) : identityTable()) {}
 
-int32_t portsUsedFor(const CardModel& model, int32_t ports, bool twoPorts) {
-  if (model.onePort) return 1;
-  return twoPorts && ports > 2 ? 2 : ports;
-}
-
 namespace {
 
 void addDifference(VerifyReport& r, const ChannelDifference& d) {

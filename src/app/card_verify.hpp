@@ -12,6 +12,7 @@
 #include "input/program_reader.hpp"
 #include "output/card_decoder.hpp"
 #include "output/card_placement.hpp"
+#include "output/card_writer.hpp"
 
 namespace led2vqn {
 
@@ -48,10 +49,6 @@ class PlayRule {
   bool onOff_;
   ScaleTable scale_;
 };
-
-// The ports a card of `model` takes from a program of `ports` ports: all of
-// them, 2 with the two-port choice above 2 ports, 1 for a one-port model.
-int32_t portsUsedFor(const CardModel& model, int32_t ports, bool twoPorts);
 
 inline constexpr std::size_t kListedDifferences = 10;
 

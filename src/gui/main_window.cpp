@@ -33,6 +33,7 @@
 #include <QTableWidget>
 #include <QUrl>
 
+#include "base/decimal_text.hpp"
 #include "gui/app_icon.hpp"
 
 #include "gui/field_edit.hpp"
@@ -600,9 +601,8 @@ PreviewDialog* MainWindow::previewRow(int row) {
   if (converting_) return nullptr;  // the model belongs to the converting thread
   const std::optional<WindowModel::PreviewFiles> files = model_.previewFiles(row);
   if (!files) return nullptr;
-  bool number = false;
-  const int fps = QString::fromStdString(model_.controls()[C::kSpeedField].text).toInt(&number);
-  const PreviewSource source{files->program, files->card, files->white, number ? fps : 25, language_};
+  const std::optional<int32_t> fps = parseInteger(model_.controls()[C::kSpeedField].text);
+  const PreviewSource source{files->program, files->card, files->white, fps.value_or(25), language_};
   auto* dialog = new PreviewDialog(source, model_.nibbleTable(), this);
   dialog->setAttribute(Qt::WA_DeleteOnClose);
   dialog->show();

@@ -485,6 +485,11 @@ WriteResult failed(WriteResult r, std::string error) {
 
 }  // namespace
 
+int32_t portsUsedFor(const CardModel& model, int32_t ports, bool twoPorts) {
+  if (model.onePort) return 1;
+  return twoPorts && ports > 2 ? 2 : ports;
+}
+
 std::string cardName(const std::string& programPath, int32_t portsUsed, const std::string& suffix) {
   const auto separator = platform::lastSeparator(programPath);
   const auto dot = programPath.rfind('.');
@@ -504,9 +509,7 @@ WriteResult writeCard(EngineState& state, OutputKind kind, int row, ConversionHo
   CardPlan plan;
   plan.model = model;
   if (auto e = readRow(cells, plan.row)) return failed(result, *e);
-  plan.portsUsed = plan.row.ports;
-  if (host.twoPortFlag(row) > 1 && plan.row.ports > 2) plan.portsUsed = 2;
-  if (m.onePort) plan.portsUsed = 1;
+  plan.portsUsed = portsUsedFor(m, plan.row.ports, host.twoPortFlag(row) > 1);
   result.portsUsed = plan.portsUsed;
   result.cardPath = host.placeOutput(cardName(cells.path, plan.portsUsed, m.suffix));
   if (!hasLayout(plan.portsUsed)) {

@@ -73,6 +73,13 @@ struct WriteResult {
 // draws that precede them in the card format.
 WriteResult writeCard(EngineState& state, OutputKind kind, int row, ConversionHost& host);
 
+struct CardModel;
+
+// PortsUsed: the ports a card of `model` takes from a program of `ports`
+// ports: all of them, 2 with the two-port choice above 2 ports, 1 for a
+// one-port model.
+int32_t portsUsedFor(const CardModel& model, int32_t ports, bool twoPorts);
+
 // The card's name: the program path cut at its last '.' when that '.' lies
 // in the file's own name (else the whole path), then "_", PortsUsed and the
 // model's suffix.
