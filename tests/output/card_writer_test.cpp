@@ -5,8 +5,8 @@
 #ifndef _WIN32
 #include <signal.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
+
+#include "support/child_process.hpp"
 #endif
 
 #include <algorithm>
@@ -83,11 +83,7 @@ constexpr uint64_t kLimits[] = {0, 150000, 600000};  // 0: none
 
 // session() in a child process whose files may not grow past `limit` bytes.
 Outputs sessionInChild(const support::TestHost& host, int slots, uint64_t limit) {
-  int fds[2];
-  if (::pipe(fds) != 0) return {};
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    ::close(fds[0]);
+  const support::ChildOutcome child = support::runInChild([&] {
     ::signal(SIGXFSZ, SIG_IGN);
     const rlim_t bytes = limit > 0 ? rlim_t(limit) : RLIM_INFINITY;
     const rlimit r{bytes, bytes};
@@ -97,21 +93,10 @@ Outputs sessionInChild(const support::TestHost& host, int slots, uint64_t limit)
       const uint64_t size = o.size();
       text.append(reinterpret_cast<const char*>(&size), sizeof size).append(o.begin(), o.end());
     }
-    for (std::size_t at = 0; at < text.size();) {
-      const ssize_t n = ::write(fds[1], text.data() + at, text.size() - at);
-      if (n <= 0) ::_exit(3);
-      at += std::size_t(n);
-    }
-    ::_exit(0);
-  }
-  ::close(fds[1]);
-  std::string text;
-  char buffer[65536];
-  for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;) text.append(buffer, std::size_t(n));
-  ::close(fds[0]);
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the child ended with status " << status;
+    return text;
+  }, 600);
+  EXPECT_TRUE(child.ok()) << "the child ended with status " << child.status;
+  const std::string& text = child.text;
   Outputs out;
   for (std::size_t at = 0; at + 8 <= text.size();) {
     uint64_t size = 0;

@@ -33,6 +33,7 @@
 #include "base/bytes.hpp"
 #include "base/decimal_text.hpp"
 #include "input/sample_files.hpp"
+#include "support/child_process.hpp"
 #include "support/hosts.hpp"
 #include "support/temp_dir.hpp"
 
@@ -180,26 +181,12 @@ class Scenario {
 
 // Runs `body` in a child process; its text, or "SKIP why" when `prepare` says it cannot run there.
 std::string inChild(const std::function<std::string()>& prepare, const std::function<std::string()>& body) {
-  int fds[2];
-  if (::pipe(fds) != 0) return "pipe failed";
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    ::close(fds[0]);
-    ::alarm(60);  // a case that hangs fails instead of holding up the suite
+  support::ChildOutcome child = support::runInChild([&] {
     const std::string why = prepare();
-    const std::string text = why.empty() ? body() : "SKIP " + why;
-    ::dprintf(fds[1], "%s", text.c_str());
-    ::_exit(0);
-  }
-  ::close(fds[1]);
-  std::string text;
-  char buffer[4096];
-  for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;) text.append(buffer, std::size_t(n));
-  ::close(fds[0]);
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) text += "the child ended with status " + std::to_string(status) + "\n";
-  return text;
+    return why.empty() ? body() : "SKIP " + why;
+  });
+  if (!child.ok()) child.text += "the child ended with status " + std::to_string(child.status) + "\n";
+  return child.text;
 }
 
 class Scenarios : public ::testing::TestWithParam<std::string> {};
