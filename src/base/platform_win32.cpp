@@ -350,6 +350,9 @@ struct PendingTemporary {
   wchar_t path[kLongestPath] = {};
 };
 PendingTemporary pending[kMaxPendingTemporaries];
+// Threads between a temporary's creation and its entry above: the handler
+// waits for them, so that it finds every temporary there is.
+std::atomic<int> holding{0};
 
 // The statuses a POSIX shell gives SIGINT and SIGHUP.
 constexpr UINT kInterruptedStatus = 130;
@@ -357,6 +360,7 @@ constexpr UINT kClosedStatus = 129;
 
 BOOL WINAPI removeTemporariesAndExit(DWORD event) {
   if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT) return FALSE;
+  while (holding.load() > 0) Sleep(1);
   // Open temporaries allow deletion: they go when the process closes them.
   for (PendingTemporary& p : pending) {
     if (p.state.load() == kHeld) DeleteFileW(p.path);
@@ -390,10 +394,10 @@ void forgetTemporary(int slot) {
 
 void removeTemporariesOnInterrupt() { SetConsoleCtrlHandler(removeTemporariesAndExit, TRUE); }
 
-// The console's control handler runs on a thread of its own and only removes
-// remembered files: nothing to hold back here.
-InterruptionsHeld::InterruptionsHeld() : saved_{} {}
-InterruptionsHeld::~InterruptionsHeld() = default;
+// The console's control handler runs on a thread of its own: it waits while
+// any thread holds interruptions back.
+InterruptionsHeld::InterruptionsHeld() : saved_{} { holding.fetch_add(1); }
+InterruptionsHeld::~InterruptionsHeld() { holding.fetch_sub(1); }
 
 bool standardErrorIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
 
