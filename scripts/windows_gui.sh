@@ -14,6 +14,8 @@
 #                                       on a virtual display into
 #                                       docs/windows-window.png and
 #                                       docs/windows-window-zh.png
+#   scripts/windows_gui.sh check        also uses the window under wine
+#                                       (scripts/windows_gui_check.sh)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -67,11 +69,24 @@ sed -i 's/$/\r/' "$stage/Gcode.sdc - where it goes.txt"
 (cd "$build" && zip -qr "$name.zip" "$name")
 echo "built $build/led2vqn-gui.exe and $build/$name.zip ($(du -k "$build/$name.zip" | cut -f1) KiB)"
 
-[ "${1:-}" = screenshot ] || exit 0
-# The window under wine on a virtual display, the examples added, in
-# English and in Chinese.
+case "${1:-}" in
+  screenshot | check) ;;
+  *) exit 0 ;;
+esac
 export WINEPREFIX="$root/$build/wineprefix" WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all
 mkdir -p "$WINEPREFIX"
+if [ "$1" = check ]; then
+  # The window used under wine; its cards compared with the Linux build's.
+  if [ ! -x build/led2vqn ]; then
+    cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+    cmake --build build --target led2vqn -j"$(nproc)" >/dev/null
+  fi
+  LED2VQN_STAGE="$root/$stage" LED2VQN_EXAMPLES="$root/examples" LED2VQN_LINUX="$root/build/led2vqn" \
+    xvfb-run -a -s "-screen 0 1400x900x24" scripts/windows_gui_check.sh
+  exit
+fi
+# The window under wine on a virtual display, the examples added, in
+# English and in Chinese.
 for language in en zh; do
   shot=$(mktemp -d)
   cp examples/Gcode.sdc examples/*.led "$shot/"

@@ -11,6 +11,14 @@ if [ "${LED2VQN_LANGUAGE:-en}" = zh ]; then
 fi
 wineserver -p 2>/dev/null
 trap 'wineserver -k 2>/dev/null' EXIT
+# wine's dialog font, Tahoma, is missing from Debian's wine (its fonts are
+# not where wine looks for them), and Qt would draw the window in the first
+# font it finds, a mathematical one whose text single-line fields cannot
+# show. Windows always has its dialog font: here it is DejaVu Sans.
+for name in "MS Shell Dlg" "MS Shell Dlg 2"; do
+  wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' /v "$name" /d "DejaVu Sans" /f \
+    >/dev/null 2>&1
+done
 LED2VQN_SETTINGS=Gcode.sdc wine "$LED2VQN_STAGE/bin/led2vqn-gui.exe" spring.led autumn.led >/dev/null 2>&1 &
 window=
 for _ in $(seq 600); do

@@ -218,6 +218,8 @@ int dispatch(int argc, char** argv) {
 #if defined(LED2VQN_HAVE_GUI)
   const SettingsChoice choice = findSettings(settings.given());
   preparePerUserFolder(choice);
+  // Added as the open dialog gives them: with the whole path.
+  for (std::string& f : windowFiles) f = normalPath(f);
   return led2vqn::gui::runMainWindow(argc, argv, choice.path, windowFiles);
 #else
   std::cout << app.help();

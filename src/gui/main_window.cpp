@@ -11,7 +11,6 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QEvent>
-#include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -38,6 +37,7 @@
 
 #include "gui/field_edit.hpp"
 #include "gui/preview_dialog.hpp"
+#include "gui/qt_window_port.hpp"
 
 namespace led2vqn::gui {
 
@@ -408,7 +408,7 @@ void MainWindow::dropEvent(QDropEvent* event) {
     if (!url.isLocalFile()) continue;
     const QString path = url.toLocalFile();
     if (QFileInfo(path).isDir()) continue;
-    paths.push_back(QFile::encodeName(path).toStdString());
+    paths.push_back(enginePath(path));
   }
   event->acceptProposedAction();
   if (!paths.empty()) addFiles(paths);

@@ -1,5 +1,6 @@
 #include "gui/qt_window_port.hpp"
 
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -22,6 +23,14 @@ QString lastFolderKey(DialogKind kind) {
 }
 
 }  // namespace
+
+std::string enginePath(const QString& path) {
+#ifdef _WIN32
+  return QDir::toNativeSeparators(path).toStdString();
+#else
+  return QFile::encodeName(path).toStdString();
+#endif
+}
 
 QString viewSettingsPath() {
   return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/led2vqn/led2vqn.conf");
@@ -55,8 +64,7 @@ std::vector<std::string> QtWindowPort::runDialog(DialogKind kind, bool several) 
   if (chosen.isEmpty()) return {};
   settings.setValue(lastFolderKey(kind), QFileInfo(chosen.front()).absolutePath());
   std::vector<std::string> paths;
-  // The file system's own bytes for each name, not a re-encoding of it.
-  for (const QString& path : chosen) paths.push_back(QFile::encodeName(path).toStdString());
+  for (const QString& path : chosen) paths.push_back(enginePath(path));
   return paths;
 }
 

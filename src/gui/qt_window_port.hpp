@@ -33,6 +33,11 @@ class QtWindowPort : public WindowPort {
   QPointer<QWidget> window_;
 };
 
+// A path Qt gives (open dialog, dropped file) as the engine takes it: on
+// Windows UTF-8 with the system's backslashes, as the command line gives it;
+// elsewhere the file system's own bytes, not a re-encoding of the name.
+std::string enginePath(const QString& path);
+
 // Sets the filter, default extension and file mode of the dialog `kind`:
 // OpenD "*.led" with extension "led", the chosen files must exist; Openmode
 // "*.vqn" with extension "vqn", the file need not exist.

@@ -3,7 +3,6 @@
 
 #include <clocale>
 #include <cstdlib>
-#include <filesystem>
 #include <iostream>
 
 #include <QApplication>
@@ -49,15 +48,7 @@ int runMainWindow(int argc, char** argv, const std::string& settingsPath, const 
   MainWindow window(port, settingsPath);
   port.setWindow(&window);
   window.show();
-  // Named on the command line, relative to the folder it runs in: added as
-  // the open dialog would give them, with the whole path.
-  std::vector<std::string> paths;
-  for (const std::string& f : files) {
-    std::error_code failed;
-    const std::filesystem::path whole = std::filesystem::absolute(f, failed);
-    paths.push_back(failed ? f : whole.lexically_normal().string());
-  }
-  if (!paths.empty()) window.addFiles(paths);
+  if (!files.empty()) window.addFiles(files);
   return app.exec();
 }
 

@@ -1,0 +1,83 @@
+#!/usr/bin/env bash
+# Run by scripts/windows_gui.sh check inside xvfb-run: the Windows window
+# under wine, used as a person would. It starts bin\led2vqn-gui.exe of the
+# release folder $LED2VQN_STAGE with 春天.led (a copy of spring.led) named on
+# its command line, adds autumn.led through the open dialog (Ctrl+O, the
+# name typed, Enter), presses "Output Z71RGB(10K)" and waits for the cards.
+# The cards and Readme.txt must hold the bytes the Linux command line
+# ($LED2VQN_LINUX) writes for the same two files. Prints what it checked.
+set -euo pipefail
+here=$(mktemp -d)
+trap 'wineserver -k 2>/dev/null; rm -rf "$here"' EXIT
+mkdir "$here/window" "$here/linux"
+for side in window linux; do
+  cp "$LED2VQN_EXAMPLES/Gcode.sdc" "$LED2VQN_EXAMPLES/autumn.led" "$here/$side/"
+  cp "$LED2VQN_EXAMPLES/spring.led" "$here/$side/春天.led"
+done
+(cd "$here/linux" && "$LED2VQN_LINUX" convert --model z71rgb --settings Gcode.sdc 春天.led autumn.led >/dev/null)
+
+wineserver -p 2>/dev/null
+# The dialog font, as scripts/windows_gui_shot.sh explains.
+for name in "MS Shell Dlg" "MS Shell Dlg 2"; do
+  wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' /v "$name" /d "DejaVu Sans" /f \
+    >/dev/null 2>&1
+done
+# The open dialog starts in the folder it last chose: forget it.
+rm -f "$WINEPREFIX/drive_c/users/$(id -un)/AppData/Local/led2vqn/led2vqn.conf"
+cd "$here/window"
+LED2VQN_SETTINGS=Gcode.sdc wine "$LED2VQN_STAGE/bin/led2vqn-gui.exe" 春天.led >/dev/null 2>&1 &
+disown
+window=
+for _ in $(seq 600); do
+  window=$(xdotool search --onlyvisible --name . 2>/dev/null | while read -r w; do
+             [ "$(xdotool getwindowname "$w")" != "Default IME" ] && echo "$w"; done | head -1 || true)
+  [ -n "$window" ] && break
+  sleep 0.2
+done
+[ -n "$window" ] || { echo "no window appeared" >&2; exit 1; }
+sleep 3
+xdotool windowfocus --sync "$window"
+# The open dialog starts in the program file's folder (the one the window
+# was started in): the name alone is enough.
+xdotool key --window "$window" ctrl+o
+sleep 6
+xdotool type --delay 50 autumn.led
+sleep 1
+xdotool key Return
+sleep 3
+# "Output Z71RGB(10K)": its place in the window.
+xdotool mousemove --window "$window" 413 20 click 1
+for _ in $(seq 300); do
+  [ -f Readme.txt ] && break
+  sleep 0.2
+done
+sleep 2
+for f in 春天_4P_Z71RGB_10K.vqn autumn_2P_Z71RGB_10K.vqn Readme.txt; do
+  [ -f "$f" ] || { echo "the window wrote no $f (folder: $(ls | tr '\n' ' '))" >&2; exit 1; }
+done
+python3 - "$here" <<'PY'
+import os, sys
+here = sys.argv[1]
+for name in ("春天_4P_Z71RGB_10K.vqn", "autumn_2P_Z71RGB_10K.vqn"):
+    a = open(os.path.join(here, "window", name), "rb").read()
+    b = open(os.path.join(here, "linux", name), "rb").read()
+    assert a == b, "%s differs from the Linux card" % name
+# The readme: its time and the files' folders aside, the same lines.
+def lines(side):
+    out = []
+    for line in open(os.path.join(here, side, "Readme.txt"), "rb").read().split(b"\r\n"):
+        if line.startswith(b" File "):
+            number, path, rest = line.split(b" ", 3)[2], line.split(b" ", 3)[3], b""
+            path, rest = path.split(b"  ", 1)
+            line = b"File " + number + b" " + path.replace(b"\\", b"/").rsplit(b"/", 1)[1] + b" " + rest
+        elif line[:2] == b"20":
+            line = line[19:]
+        out.append(line)
+    return out
+assert lines("window") == lines("linux"), (lines("window"), lines("linux"))
+# Both paths as Windows spells them, the one the dialog gave too.
+files = [l for l in open(os.path.join(here, "window", "Readme.txt"), "rb").read().split(b"\r\n") if l.startswith(b" File ")]
+assert len(files) == 2 and all(b"/" not in l and b"\\" in l for l in files), files
+print("the window under wine: 春天.led from its command line, autumn.led through the open dialog, "
+      "Output Z71RGB(10K): the cards and Readme.txt the Linux command line writes")
+PY
