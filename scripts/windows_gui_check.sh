@@ -5,12 +5,15 @@
 # its command line, adds autumn.led through the open dialog (Ctrl+O, the
 # name typed, Enter), presses "Output Z71RGB(10K)" and waits for the cards.
 # The cards and Readme.txt must hold the bytes the Linux command line
-# ($LED2VQN_LINUX) writes for the same two files. Prints what it checked.
+# ($LED2VQN_LINUX) writes for the same two files. The folder they are in has
+# Chinese characters in its name. Prints what it checked.
 set -euo pipefail
 here=$(mktemp -d)
 trap 'wineserver -k 2>/dev/null; rm -rf "$here"' EXIT
-mkdir "$here/window" "$here/linux"
-for side in window linux; do
+# The window's folder has Chinese characters in its name.
+folder="$here/窗口"
+mkdir "$folder" "$here/linux"
+for side in 窗口 linux; do
   cp "$LED2VQN_EXAMPLES/Gcode.sdc" "$LED2VQN_EXAMPLES/autumn.led" "$here/$side/"
   cp "$LED2VQN_EXAMPLES/spring.led" "$here/$side/春天.led"
 done
@@ -24,7 +27,7 @@ for name in "MS Shell Dlg" "MS Shell Dlg 2"; do
 done
 # The open dialog starts in the folder it last chose: forget it.
 rm -f "$WINEPREFIX/drive_c/users/$(id -un)/AppData/Local/led2vqn/led2vqn.conf"
-cd "$here/window"
+cd "$folder"
 LED2VQN_SETTINGS=Gcode.sdc wine "$LED2VQN_STAGE/bin/led2vqn-gui.exe" 春天.led >/dev/null 2>&1 &
 disown
 window=
@@ -59,7 +62,7 @@ python3 - "$here" <<'PY'
 import os, sys
 here = sys.argv[1]
 for name in ("春天_4P_Z71RGB_10K.vqn", "autumn_2P_Z71RGB_10K.vqn"):
-    a = open(os.path.join(here, "window", name), "rb").read()
+    a = open(os.path.join(here, "窗口", name), "rb").read()
     b = open(os.path.join(here, "linux", name), "rb").read()
     assert a == b, "%s differs from the Linux card" % name
 # The readme: its time and the files' folders aside, the same lines.
@@ -74,9 +77,9 @@ def lines(side):
             line = line[19:]
         out.append(line)
     return out
-assert lines("window") == lines("linux"), (lines("window"), lines("linux"))
+assert lines("窗口") == lines("linux"), (lines("窗口"), lines("linux"))
 # Both paths as Windows spells them, the one the dialog gave too.
-files = [l for l in open(os.path.join(here, "window", "Readme.txt"), "rb").read().split(b"\r\n") if l.startswith(b" File ")]
+files = [l for l in open(os.path.join(here, "窗口", "Readme.txt"), "rb").read().split(b"\r\n") if l.startswith(b" File ")]
 assert len(files) == 2 and all(b"/" not in l and b"\\" in l for l in files), files
 print("the window under wine: 春天.led from its command line, autumn.led through the open dialog, "
       "Output Z71RGB(10K): the cards and Readme.txt the Linux command line writes")
