@@ -2,6 +2,7 @@
 #ifndef _WIN32
 
 #include "base/platform.hpp"
+#include "base/pending_temporaries.hpp"
 
 #include <atomic>
 #include <cerrno>
@@ -340,38 +341,18 @@ namespace {
 
 // Paths an interruption removes, kept in fixed buffers: a signal handler
 // may only call unlink on what is already there.
-enum : int { kFree, kFilling, kHeld };
-struct PendingTemporary {
-  std::atomic<int> state{kFree};
-  char path[PATH_MAX] = {};
-};
-PendingTemporary pending[kMaxPendingTemporaries];
+PendingTemporaries<char, PATH_MAX, kMaxPendingTemporaries> pending;
 
 extern "C" void removeTemporariesAndExit(int signal) {
-  for (PendingTemporary& p : pending) {
-    if (p.state.load() == kHeld) ::unlink(p.path);
-  }
+  pending.removeAll([](const char* path) { ::unlink(path); });
   ::_exit(128 + signal);
 }
 
 }  // namespace
 
-int rememberTemporary(const std::string& path) {
-  if (path.size() >= PATH_MAX) return -1;
-  for (int slot = 0; slot < kMaxPendingTemporaries; ++slot) {
-    PendingTemporary& p = pending[slot];
-    int expected = kFree;
-    if (!p.state.compare_exchange_strong(expected, kFilling)) continue;
-    std::memcpy(p.path, path.c_str(), path.size() + 1);
-    p.state.store(kHeld);
-    return slot;
-  }
-  return -1;
-}
+int rememberTemporary(const std::string& path) { return pending.remember(path); }
 
-void forgetTemporary(int slot) {
-  if (slot >= 0 && slot < kMaxPendingTemporaries) pending[slot].state.store(kFree);
-}
+void forgetTemporary(int slot) { pending.forget(slot); }
 
 void removeTemporariesOnInterrupt() {
   struct sigaction action {};

@@ -4,6 +4,7 @@
 #ifdef _WIN32
 
 #include "base/platform.hpp"
+#include "base/pending_temporaries.hpp"
 
 #include <atomic>
 #include <cstdlib>
@@ -343,13 +344,7 @@ namespace {
 
 // Paths an interruption removes, held ready in wide characters: the console
 // handler runs on its own thread while the program goes on.
-enum : int { kFree, kFilling, kHeld };
-constexpr std::size_t kLongestPath = 32768;
-struct PendingTemporary {
-  std::atomic<int> state{kFree};
-  wchar_t path[kLongestPath] = {};
-};
-PendingTemporary pending[kMaxPendingTemporaries];
+PendingTemporaries<wchar_t, 32768, kMaxPendingTemporaries> pending;
 // Threads between a temporary's creation and its entry above: the handler
 // waits for them, so that it finds every temporary there is.
 std::atomic<int> holding{0};
@@ -362,9 +357,7 @@ BOOL WINAPI removeTemporariesAndExit(DWORD event) {
   if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT) return FALSE;
   while (holding.load() > 0) Sleep(1);
   // Open temporaries allow deletion: they go when the process closes them.
-  for (PendingTemporary& p : pending) {
-    if (p.state.load() == kHeld) DeleteFileW(p.path);
-  }
+  pending.removeAll([](const wchar_t* path) { DeleteFileW(path); });
   // Ended at once, as _exit does: ExitProcess would first flush the C
   // library's streams, and wait for ever on one that the interrupted thread
   // holds while it writes to a full pipe.
@@ -374,23 +367,9 @@ BOOL WINAPI removeTemporariesAndExit(DWORD event) {
 
 }  // namespace
 
-int rememberTemporary(const std::string& path) {
-  const std::wstring wide = widen(path);
-  if (wide.size() >= kLongestPath) return -1;
-  for (int slot = 0; slot < kMaxPendingTemporaries; ++slot) {
-    PendingTemporary& p = pending[slot];
-    int expected = kFree;
-    if (!p.state.compare_exchange_strong(expected, kFilling)) continue;
-    std::wmemcpy(p.path, wide.c_str(), wide.size() + 1);
-    p.state.store(kHeld);
-    return slot;
-  }
-  return -1;
-}
+int rememberTemporary(const std::string& path) { return pending.remember(widen(path)); }
 
-void forgetTemporary(int slot) {
-  if (slot >= 0 && slot < kMaxPendingTemporaries) pending[slot].state.store(kFree);
-}
+void forgetTemporary(int slot) { pending.forget(slot); }
 
 void removeTemporariesOnInterrupt() { SetConsoleCtrlHandler(removeTemporariesAndExit, TRUE); }
 
