@@ -8,8 +8,8 @@
 # ($LED2VQN_LINUX) writes for the same two files. The folder they are in has
 # Chinese characters in its name. Prints what it checked.
 set -euo pipefail
+scripts=$(cd "$(dirname "$0")" && pwd)
 here=$(mktemp -d)
-trap 'wineserver -k 2>/dev/null; rm -rf "$here"' EXIT
 # The window's folder has Chinese characters in its name.
 folder="$here/窗口"
 mkdir "$folder" "$here/linux"
@@ -19,25 +19,15 @@ for side in 窗口 linux; do
 done
 (cd "$here/linux" && "$LED2VQN_LINUX" convert --model z71rgb --settings Gcode.sdc 春天.led autumn.led >/dev/null)
 
-wineserver -p 2>/dev/null
-# The dialog font, as scripts/windows_gui_shot.sh explains.
-for name in "MS Shell Dlg" "MS Shell Dlg 2"; do
-  wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' /v "$name" /d "DejaVu Sans" /f \
-    >/dev/null 2>&1
-done
+source "$scripts/wine_window.sh"
+wine_start
+trap 'wineserver -k 2>/dev/null; rm -rf "$here"' EXIT
 # The open dialog starts in the folder it last chose: forget it.
 rm -f "$WINEPREFIX/drive_c/users/$(id -un)/AppData/Local/led2vqn/led2vqn.conf"
 cd "$folder"
 LED2VQN_SETTINGS=Gcode.sdc wine "$LED2VQN_STAGE/bin/led2vqn-gui.exe" 春天.led >/dev/null 2>&1 &
 disown
-window=
-for _ in $(seq 600); do
-  window=$(xdotool search --onlyvisible --name . 2>/dev/null | while read -r w; do
-             [ "$(xdotool getwindowname "$w")" != "Default IME" ] && echo "$w"; done | head -1 || true)
-  [ -n "$window" ] && break
-  sleep 0.2
-done
-[ -n "$window" ] || { echo "no window appeared" >&2; exit 1; }
+window=$(wine_window)
 sleep 3
 xdotool windowfocus --sync "$window"
 # The open dialog starts in the program file's folder (the one the window

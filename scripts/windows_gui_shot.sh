@@ -5,30 +5,15 @@
 # writes the window's picture to $LED2VQN_OUT (PNG). LED2VQN_LANGUAGE=zh
 # shows it in Chinese (the settings file's language byte).
 set -euo pipefail
+scripts=$(cd "$(dirname "$0")" && pwd)
 cd "$LED2VQN_SHOT"
 if [ "${LED2VQN_LANGUAGE:-en}" = zh ]; then
   printf '1' | dd of=Gcode.sdc bs=1 seek=7 conv=notrunc status=none
 fi
-wineserver -p 2>/dev/null
-trap 'wineserver -k 2>/dev/null' EXIT
-# wine's dialog font, Tahoma, is missing from Debian's wine (its fonts are
-# not where wine looks for them), and Qt would draw the window in the first
-# font it finds, a mathematical one whose text single-line fields cannot
-# show. Windows always has its dialog font: here it is DejaVu Sans.
-for name in "MS Shell Dlg" "MS Shell Dlg 2"; do
-  wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' /v "$name" /d "DejaVu Sans" /f \
-    >/dev/null 2>&1
-done
+source "$scripts/wine_window.sh"
+wine_start
 LED2VQN_SETTINGS=Gcode.sdc wine "$LED2VQN_STAGE/bin/led2vqn-gui.exe" spring.led autumn.led >/dev/null 2>&1 &
-window=
-for _ in $(seq 600); do
-  # The first visible window that is not wine's input method window.
-  window=$(xdotool search --onlyvisible --name . 2>/dev/null | while read -r w; do
-             [ "$(xdotool getwindowname "$w")" != "Default IME" ] && echo "$w"; done | head -1 || true)
-  [ -n "$window" ] && break
-  sleep 0.2
-done
-[ -n "$window" ] || { echo "no window appeared" >&2; exit 1; }
+window=$(wine_window)
 sleep 4  # the rows are added and drawn
 xwd -silent -id "$window" | python3 -c '
 import struct, sys, zlib
