@@ -69,6 +69,8 @@ TEST_F(CardInspectTest, FlippedTruncatedShortAndBrokenCardsFail) {
   r = inspect(card);
   EXPECT_FALSE(r.ok());
   EXPECT_NE(inspectText(r).find("100 bytes, no header sector"), std::string::npos);
+  card.resize(6);  // the model's letters and nothing more: still a card, cut short
+  EXPECT_NE(inspectText(inspect(card)).find("6 bytes, no header sector"), std::string::npos);
   r = inspect(std::vector<uint8_t>(600, 'K'));  // no card magic: nothing decoded
   EXPECT_EQ(inspectText(r).substr(inspectText(r).find(": ")), ": not a card file\n");
 
