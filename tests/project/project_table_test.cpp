@@ -26,6 +26,8 @@ TEST(ProjectTable, DeletingAMiddleRowMovesTheRowsBelowUpAndRelabelsThem) {
 
 TEST(Readme, PathsKeepOnlyWhatGbkHolds) {
   EXPECT_EQ(toGbk("a\xF0\x9F\x98\x80" "b\xD6\xD0x"), "a?b??x");  // no GBK character, no UTF-8
+  // The edges of UTF-8: U+07FF and U+10FFFF are one character each; C1 and F5 never lead one.
+  EXPECT_EQ(toGbk("\xDF\xBF|\xF4\x8F\xBF\xBF|\xC1\xBF|\xF5\x80|\xE4\xB8\xAD"), "?|?|??|??|\xD6\xD0");
 }
 
 }  // namespace
