@@ -146,6 +146,10 @@ TEST_F(CardCommandsTest, EveryPatternReadsBackAndPlaysAsDrawn) {
     const std::array<uint8_t, 3> own = samples::wiringPixel(ports, q, 0, 1 + 50 * (q + 1));
     EXPECT_TRUE(own != white && own != dark) << q;
   }
+  // One to eight ports, no more.
+  EXPECT_EQ(cli("pattern chase --ports 8 --pixels 5 -o e8.led").status, 0);
+  EXPECT_NE(cli("info e8.led").out.find(", 8 ports,"), std::string::npos);
+  EXPECT_EQ(cli("pattern chase --ports 9 --pixels 5 -o e9.led").status, 2);
   dir.write("empty.sdc", {});
   EXPECT_EQ(runCli(dir.path(), "pattern ramp --ports 1 --pixels 5 --settings empty.sdc -o e.led").status, 2);
   EXPECT_FALSE(fileExists(dir.file("e.led")));
