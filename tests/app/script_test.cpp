@@ -21,7 +21,7 @@ TEST(ScriptParsing, SkipsBlankAndCommentLinesKeepsLineNumbersAndTakesArgumentsAs
 TEST(ScriptParsing, MalformedLinesCarryAnError) {
   for (const char* bad : {"frobnicate 1", "add", "select", "select x", "select -1", "twoports 0 on", "twoports 21 on",
                           "twoports 1 yes", "modes 0", "modes 81", "mode 1 1", "mode 1 1 2 3", "mode x 1 2",
-                          "output z99", "output", "delete now", "savemode 1", "language fr", "multimode",
+                          "output z99", "output y71rgb", "output", "delete now", "savemode 1", "language fr", "multimode",
                           "Add a.led", "select 99999999999"}) {
     const std::vector<ScriptLine> lines = parseScript(bad);
     ASSERT_EQ(lines.size(), 1u);

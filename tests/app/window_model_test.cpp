@@ -38,6 +38,9 @@ TEST_F(Batch, TheProgressBarEndsFullForEachRow) {
   ASSERT_GE(ends.size(), 2U);
   EXPECT_EQ(ends[0], std::make_pair(10, 10));
   EXPECT_EQ(ends[1], std::make_pair(3, 3));
+  model.rowSelected(1);
+  model.deleteRowClicked();  // the bar empties
+  EXPECT_EQ(model.progressPosition(), 0);
 }
 
 }  // namespace

@@ -104,6 +104,7 @@ TEST_F(CardInspectTest, AnyPathGivesValidJsonAndText) {
   EXPECT_NE(json.find(R"("ok":true,)"), std::string::npos);
   EXPECT_NE(json.find(R"("magic":"KWRGB1")"), std::string::npos) << json;
   EXPECT_EQ(json.find('\n'), std::string::npos);
+  for (const char* misplaced : {"{,", "[,", ",,", ",}", ",]", ":,"}) EXPECT_EQ(json.find(misplaced), std::string::npos) << json;
   EXPECT_EQ(validUtf8("\xc0\xaf|\xed\xa0\x80|\xe4\xb8"), "\uFFFD\uFFFD|\uFFFD\uFFFD\uFFFD|\uFFFD\uFFFD");
   EXPECT_EQ(validUtf8("\xf4\x90\x80\x80").substr(0, 3), "\uFFFD");  // above U+10FFFF
 }
