@@ -25,9 +25,19 @@ export WINEPREFIX="$root/$build/wineprefix" WINEDLLOVERRIDES="mscoree,mshtml=" W
 mkdir -p "$WINEPREFIX"
 wineserver -p 2>/dev/null
 trap 'wineserver -k 2>/dev/null' EXIT
-if ! wine cmd /c exit >/dev/null 2>&1; then
-  fail "wine cannot start a Windows program on this machine"
-fi
+# A server of the same prefix still ending (a run just before) refuses the
+# first start: up to three tries.
+wine_ready=0
+for _ in 1 2 3; do
+  if wine cmd /c exit >/dev/null 2>&1; then
+    wine_ready=1
+    break
+  fi
+  wineserver -k 2>/dev/null
+  sleep 2
+  wineserver -p 2>/dev/null
+done
+[ $wine_ready -eq 1 ] || fail "wine cannot start a Windows program on this machine"
 
 status=0
 # A test left out on Windows, with its reason.
