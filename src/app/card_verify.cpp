@@ -7,6 +7,7 @@
 #include "base/bytes.hpp"
 #include "base/decimal_text.hpp"
 #include "output/card_inspect.hpp"
+#include "output/card_writer.hpp"
 
 namespace led2vqn {
 

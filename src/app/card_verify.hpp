@@ -12,7 +12,6 @@
 #include "input/program_reader.hpp"
 #include "output/card_decoder.hpp"
 #include "output/card_placement.hpp"
-#include "output/card_writer.hpp"
 
 namespace led2vqn {
 

@@ -2,11 +2,11 @@
 
 #include <ctime>
 
-#include "app/card_verify.hpp"
 #include "app/settings_file.hpp"
 #include "base/decimal_text.hpp"
 #include "base/file_io.hpp"
 #include "base/platform.hpp"
+#include "output/card_model.hpp"
 #include "project/readme.hpp"
 
 namespace led2vqn {

@@ -11,6 +11,8 @@
 
 namespace led2vqn {
 
+struct CardModel;
+
 // The card models, numbered as the output buttons number them.
 enum class OutputKind : int32_t {
   kZ71Rgb = 3,
@@ -72,8 +74,6 @@ struct WriteResult {
 // refused before any random draw; header and file failures come after the
 // draws that precede them in the card format.
 WriteResult writeCard(EngineState& state, OutputKind kind, int row, ConversionHost& host);
-
-struct CardModel;
 
 // PortsUsed: the ports a card of `model` takes from a program of `ports`
 // ports: all of them, 2 with the two-port choice above 2 ports, 1 for a
