@@ -55,22 +55,16 @@ for name in ("春天_4P_Z71RGB_10K.vqn", "autumn_2P_Z71RGB_10K.vqn"):
     a = open(os.path.join(here, "窗口", name), "rb").read()
     b = open(os.path.join(here, "linux", name), "rb").read()
     assert a == b, "%s differs from the Linux card" % name
-# The readme: its time and the files' folders aside, the same lines.
-def lines(side):
-    out = []
-    for line in open(os.path.join(here, side, "Readme.txt"), "rb").read().split(b"\r\n"):
-        if line.startswith(b" File "):
-            number, path, rest = line.split(b" ", 3)[2], line.split(b" ", 3)[3], b""
-            path, rest = path.split(b"  ", 1)
-            line = b"File " + number + b" " + path.replace(b"\\", b"/").rsplit(b"/", 1)[1] + b" " + rest
-        elif line[:2] == b"20":
-            line = line[19:]
-        out.append(line)
-    return out
-assert lines("窗口") == lines("linux"), (lines("窗口"), lines("linux"))
-# Both paths as Windows spells them, the one the dialog gave too.
-files = [l for l in open(os.path.join(here, "窗口", "Readme.txt"), "rb").read().split(b"\r\n") if l.startswith(b" File ")]
-assert len(files) == 2 and all(b"/" not in l and b"\\" in l for l in files), files
+# The readme: the same lines once the local date and time and the folder
+# are set aside, the folder as each system spells it (so the paths the
+# window took, the dialog's too, are spelled with backslashes).
+def readme(side, prefix):
+    lines = open(os.path.join(here, side, "Readme.txt"), "rb").read().split(b"\r\n")
+    lines[0] = lines[0][lines[0].index(b"   "):]  # after the local date and time
+    return [l.replace(prefix.encode("gbk"), b"<FOLDER>") for l in lines]
+linux = readme("linux", os.path.join(here, "linux") + "/")
+window = readme("窗口", "Z:" + os.path.join(here, "窗口").replace("/", "\\") + "\\")
+assert linux == window, (linux, window)
 print("the window under wine: 春天.led from its command line, autumn.led through the open dialog, "
       "Output Z71RGB(10K): the cards and Readme.txt the Linux command line writes")
 PY
