@@ -23,6 +23,11 @@ inline ChildOutcome runInChild(const std::function<std::string()>& body, unsigne
   int fds[2];
   if (::pipe(fds) != 0) return {"pipe failed", -1};
   const pid_t pid = ::fork();
+  if (pid < 0) {  // no child: waitpid(-1) below would wait for any child, or find none and say nothing
+    ::close(fds[0]);
+    ::close(fds[1]);
+    return {"fork failed", -1};
+  }
   if (pid == 0) {
     ::close(fds[0]);
     ::alarm(seconds);
